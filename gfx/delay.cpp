@@ -1,0 +1,19 @@
+#include "gfx/delay.h"
+
+#include "platform/system.h"
+
+static DWORD StartTick;
+
+DWORD StartTimer() {
+    StartTick = GetTickCount();
+    return StartTick;
+}
+
+DWORD ElapsedMs() { return GetTickCount() - StartTick; }
+
+DWORD Delay(DWORD ms) {
+    StartTimer();
+    DWORD elapsed;
+    while ((elapsed = ElapsedMs()) < ms) PlatformPause(ms - elapsed);
+    return elapsed;
+}

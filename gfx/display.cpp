@@ -1,0 +1,92 @@
+#include "gfx/display.h"
+
+#include <algorithm>
+#include <cstring>
+
+static GXDisplayProperties Properties;
+
+// The back buffer is always 240 x 320, whatever size the display reports:
+// every layout coordinate of the game is for that frame.
+constexpr int FRAME_WIDTH = 240;
+constexpr int FRAME_HEIGHT = 320;
+
+bool InitGraphics() {
+    Properties = GXGetDisplayProperties();
+    SetPixelFormatFlags(Properties.ffFormat);
+    return true;
+}
+
+const GXDisplayProperties& DisplayProperties() { return Properties; }
+
+bool OpenDisplay(Surface& backBuffer, HWND window) {
+    SHFullScreen(window, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON | SHFS_HIDESTARTICON);
+    ShowWindow(window, SW_SHOW);
+    if (!GXOpenDisplay(window, GX_FULLSCREEN)) {
+        MessageBoxW(GetFocus(), L"GXOpenDisplay", L"Init Failed", MB_OK);
+        return false;
+    }
+    GXOpenInput();
+    return backBuffer.Create(FRAME_WIDTH, FRAME_HEIGHT) && backBuffer.pixels;
+}
+
+int CloseDisplay(HWND window) {
+    SHFullScreen(window, SHFS_SHOWTASKBAR | SHFS_SHOWSIPBUTTON | SHFS_SHOWSTARTICON);
+    GXCloseInput();
+    return GXCloseDisplay();
+}
+
+void SuspendDisplay(HWND window) {
+    GXCloseInput();
+    GXCloseDisplay();
+    SHFullScreen(window, SHFS_SHOWTASKBAR);
+    SHFullScreen(window, SHFS_SHOWSIPBUTTON);
+    SHFullScreen(window, SHFS_SHOWSTARTICON);
+}
+
+void ResumeDisplay(HWND window) {
+    SetForegroundWindow(window);
+    SHFullScreen(window, SHFS_HIDETASKBAR);
+    SHFullScreen(window, SHFS_HIDESIPBUTTON);
+    SHFullScreen(window, SHFS_HIDESTARTICON);
+    GXOpenDisplay(window, GX_FULLSCREEN);
+    GXOpenInput();
+}
+
+// Copies h rows of w pixels from the surface, starting at its pixel
+// (x, y), to the display address `out`, stepping by the pitches. A display
+// laid out as plain rows gets one block copy per row.
+static void CopyToDisplay(uint8_t* out, const Surface& surface, int x, int y, int w, int h) {
+    const long xStep = Properties.cbxPitch & ~1L;
+    const long yStep = Properties.cbyPitch & ~1L;
+    const uint16_t* row = surface.pixels + static_cast<ptrdiff_t>(y) * surface.width + x;
+    for (int r = 0; r < h; ++r, row += surface.width, out += yStep) {
+        if (xStep == 2) {
+            std::memcpy(out, row, static_cast<size_t>(w) * 2);
+            continue;
+        }
+        uint8_t* p = out;
+        for (int c = 0; c < w; ++c, p += xStep) std::memcpy(p, row + c, 2);
+    }
+}
+
+void Present(const Surface& surface) {
+    uint8_t* memory = static_cast<uint8_t*>(GXBeginDraw());
+    if (!memory) return;
+    if (surface.pixels && surface.width == FRAME_WIDTH && surface.height >= FRAME_HEIGHT)
+        CopyToDisplay(memory, surface, 0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+    GXEndDraw();
+}
+
+void PresentRect(const Surface& surface, int x, int y, int w, int h) {
+    uint8_t* memory = static_cast<uint8_t*>(GXBeginDraw());
+    if (!memory) return;
+    const int x2 = std::min({x + w, surface.width, FRAME_WIDTH});
+    const int y2 = std::min({y + h, surface.height, FRAME_HEIGHT});
+    x = std::max(x, 0);
+    y = std::max(y, 0);
+    if (surface.pixels && x2 > x && y2 > y) {
+        const long offset = (Properties.cbyPitch >> 1) * y * 2 + (Properties.cbxPitch >> 1) * x * 2;
+        CopyToDisplay(memory + offset, surface, x, y, x2 - x, y2 - y);
+    }
+    GXEndDraw();
+}

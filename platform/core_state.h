@@ -1,0 +1,67 @@
+// The state shared by the window and queue halves of the platform core.
+#pragma once
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/internal.h"
+
+struct PlatformWindow {
+    std::wstring className;
+    std::wstring title;
+    WNDPROC proc = nullptr;
+    std::vector<uint8_t> extra;
+    HICON icon = nullptr;
+    bool visible = false;
+    bool invalid = false;
+    bool alive = true;
+    bool remote = false;  // a window of another running copy
+    bool dialog = false;
+    bool dialogEnded = false;
+    INT_PTR dialogResult = 0;
+    HWND owner = nullptr;
+};
+
+namespace platform {
+
+struct Timer {
+    HWND hwnd;
+    UINT id;
+    uint64_t periodUs;
+    uint64_t dueUs;
+};
+
+// A message sent (not posted) by the system: it reaches the window procedure
+// at the next look at the queue.
+struct SentMessage {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct CoreState {
+    std::vector<std::unique_ptr<PlatformWindow>> windows;  // kept after destruction: handles stay unique
+    std::vector<std::wstring> classes;
+    std::vector<WNDCLASSW> classInfo;
+    std::deque<MSG> posted;
+    std::deque<SentMessage> sent;
+    std::vector<Timer> timers;
+    bool quit = false;
+    int quitCode = 0;
+    bool closePending = false;
+    HWND focus = nullptr;
+    HWND foreground = nullptr;
+    bool active = false;
+    bool stylusDown = false;
+    DWORD lastModifiers = 0;
+    bool displayOpen = false;
+    bool drawing = false;
+};
+
+CoreState& Core();
+bool IsLive(HWND hwnd);
+const WNDCLASSW* FindClass(const std::wstring& name);
+
+}  // namespace platform

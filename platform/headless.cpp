@@ -1,0 +1,288 @@
+// The headless backend: a whole platform without a screen, a sound card or
+// real time. The game runs on it exactly as on SDL, only faster and the same
+// way every time.
+#include "platform/headless.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "platform/internal.h"
+#include "platform/png.h"
+#include "platform/wave.h"
+
+namespace {
+
+using platform::NEVER;
+
+constexpr int WIDTH = 240;
+constexpr int HEIGHT = 320;
+
+struct State {
+    uint64_t nowUs = 0;
+    uint64_t lastPresentUs = NEVER;
+    long xPitch = 2;
+    long yPitch = 480;
+    bool openFails = false;
+    std::vector<uint8_t> memory;
+    size_t base = 0;
+    std::vector<uint64_t> presents;
+    int drawsOpen = 0;
+    std::vector<headless::Sound> sounds;
+    bool voiceOn = false;
+    bool voiceLoop = false;
+    uint64_t voiceEndUs = 0;
+    std::map<std::string, uint64_t> durations;
+    std::vector<headless::Box> boxes;
+    std::vector<DWORD> shell;
+    std::vector<std::string> dialogs;
+    const headless::Driver* driver = nullptr;
+    int stylusX = 0;
+    int stylusY = 0;
+};
+
+State& S() {
+    static State state;
+    return state;
+}
+
+volatile std::sig_atomic_t CloseSignal = 0;
+void OnSignal(int) { CloseSignal = 1; }
+
+void LayOutMemory() {
+    State& s = S();
+    const size_t xSpan = static_cast<size_t>(std::labs(s.xPitch)) * (WIDTH - 1);
+    const size_t ySpan = static_cast<size_t>(std::labs(s.yPitch)) * (HEIGHT - 1);
+    s.memory.assign(xSpan + ySpan + 2, 0);
+    s.base = (s.xPitch < 0 ? xSpan : 0) + (s.yPitch < 0 ? ySpan : 0);
+}
+
+uint64_t DriverNextDue() {
+    const headless::Driver* d = S().driver;
+    return d ? d->nextDue(d->context) : NEVER;
+}
+
+// Starts afresh, keeping only what a test set up beforehand: the driver and
+// the display layout.
+void Select(const PlatformOptions& options) {
+    State& s = S();
+    const headless::Driver* driver = s.driver;
+    const long xPitch = s.xPitch, yPitch = s.yPitch;
+    s = State();
+    s.driver = driver;
+    s.xPitch = xPitch;
+    s.yPitch = yPitch;
+    s.nowUs = static_cast<uint64_t>(options.startTick) * 1000;
+    LayOutMemory();
+}
+
+bool Init(const PlatformOptions&, std::string*) {
+    CloseSignal = 0;
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    return true;
+}
+
+void Shutdown() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+uint64_t ClockUs() { return S().nowUs; }
+
+void Pump(bool wait, uint64_t untilUs) {
+    if (CloseSignal) {
+        CloseSignal = 0;
+        PlatformRequestClose();
+    }
+    if (!wait) return;
+    State& s = S();
+    uint64_t target = std::min(untilUs, DriverNextDue());
+    if (target == NEVER) {
+        // Nothing can ever arrive: no timer runs and no input is scripted.
+        std::fprintf(stderr, "vantaro: headless: the game waits for input and none is scheduled\n");
+        std::exit(3);
+    }
+    s.nowUs = target > s.nowUs ? target : s.nowUs + 1000;
+}
+
+void Pause(uint32_t maxMs) {
+    Pump(false, 0);
+    State& s = S();
+    uint64_t target = s.nowUs + static_cast<uint64_t>(maxMs) * 1000;
+    // Stop where scripted input falls due, so that a polling loop sees it
+    // at the moment it was meant for.
+    const uint64_t due = DriverNextDue();
+    if (due > s.nowUs && due < target) target = due;
+    s.nowUs = target > s.nowUs ? target : s.nowUs + 1000;
+}
+
+void Look() {
+    if (const headless::Driver* d = S().driver) d->look(d->context);
+}
+
+void Nothing(HWND) {}
+void Shown(HWND, bool) {}
+
+GXDisplayProperties Properties() {
+    return {WIDTH, HEIGHT, S().xPitch, S().yPitch, 16, kfDirect | kfDirect565};
+}
+
+bool OpenDisplay() { return !S().openFails; }
+void CloseDisplay() {}
+
+uint16_t* BeginDraw(bool displayOpen) {
+    State& s = S();
+    if (!displayOpen) return nullptr;
+    ++s.drawsOpen;
+    return reinterpret_cast<uint16_t*>(s.memory.data() + s.base);
+}
+
+void EndDraw() {
+    State& s = S();
+    --s.drawsOpen;
+    if (s.lastPresentUs != NEVER && s.nowUs < s.lastPresentUs + platform::FRAME_US)
+        s.nowUs = s.lastPresentUs + platform::FRAME_US;
+    s.lastPresentUs = s.nowUs;
+    s.presents.push_back(s.nowUs);
+}
+
+bool VoicePlaying() {
+    const State& s = S();
+    return s.voiceOn && (s.voiceLoop || s.nowUs < s.voiceEndUs);
+}
+
+void VoiceStop() { S().voiceOn = false; }
+
+bool VoiceStart(const char* path, bool loop) {
+    State& s = S();
+    auto known = s.durations.find(path);
+    if (known == s.durations.end()) {
+        WaveInfo info;
+        known = s.durations.emplace(path, ReadWaveInfo(path, &info) ? info.DurationUs() : NEVER).first;
+    }
+    if (known->second == NEVER) return false;
+    s.voiceOn = true;
+    s.voiceLoop = loop;
+    s.voiceEndUs = s.nowUs + known->second;
+    return true;
+}
+
+void SoundCall(const char* path, DWORD flags, const char* outcome) {
+    std::string file = path;
+    const size_t slash = file.find_last_of("/\\");
+    if (slash != std::string::npos) file.erase(0, slash + 1);
+    S().sounds.push_back({S().nowUs, file, flags, outcome});
+}
+
+int MessageBox(const std::string& text, const std::string& caption) {
+    std::fprintf(stderr, "vantaro: %s: %s\n", caption.c_str(), text.c_str());
+    S().boxes.push_back({text, caption});
+    return IDOK;
+}
+
+void Dialog(const std::string& title, const std::string&) { S().dialogs.push_back(title); }
+
+void ShellCall(DWORD flags) { S().shell.push_back(flags); }
+
+}  // namespace
+
+namespace platform {
+const Backend HeadlessBackend = {
+    .name = "headless",
+    .select = Select,
+    .init = Init,
+    .shutdown = Shutdown,
+    .nowUs = ClockUs,
+    .pump = Pump,
+    .pause = Pause,
+    .look = Look,
+    .windowShown = Shown,
+    .windowDestroyed = Nothing,
+    .raise = Nothing,
+    .displayProperties = Properties,
+    .openDisplay = OpenDisplay,
+    .closeDisplay = CloseDisplay,
+    .beginDraw = BeginDraw,
+    .endDraw = EndDraw,
+    .voicePlaying = VoicePlaying,
+    .voiceStop = VoiceStop,
+    .voiceStart = VoiceStart,
+    .soundCall = SoundCall,
+    .messageBox = MessageBox,
+    .dialog = Dialog,
+    .shellCall = ShellCall,
+};
+}  // namespace platform
+
+namespace headless {
+
+void SetDriver(const Driver* driver) { S().driver = driver; }
+
+void StylusDown(int x, int y) {
+    S().stylusX = x;
+    S().stylusY = y;
+    platform::SetStylus(true);
+    platform::PostInput(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)), 0);
+}
+
+void StylusUp() {
+    platform::SetStylus(false);
+    platform::PostInput(WM_LBUTTONUP, 0,
+                        MAKELPARAM(static_cast<WORD>(S().stylusX), static_cast<WORD>(S().stylusY)), 0);
+}
+
+void Tap(int x, int y) {
+    StylusDown(x, y);
+    StylusUp();
+}
+
+void Key(int virtualKey, DWORD modifiers) {
+    platform::PostInput(WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1, modifiers);
+    platform::PostInput(WM_KEYUP, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(0xC0000001u), modifiers);
+}
+
+void SetActive(bool active) { platform::SetActive(active, false); }
+
+uint64_t NowUs() { return S().nowUs; }
+void Advance(uint32_t ms) { S().nowUs += static_cast<uint64_t>(ms) * 1000; }
+
+void SetPitches(long xPitch, long yPitch) {
+    S().xPitch = xPitch;
+    S().yPitch = yPitch;
+    LayOutMemory();
+}
+
+void SetOpenDisplayFails(bool fails) { S().openFails = fails; }
+
+const std::vector<uint64_t>& Presents() { return S().presents; }
+int DrawsOpen() { return S().drawsOpen; }
+
+std::vector<uint16_t> Frame() {
+    const State& s = S();
+    std::vector<uint16_t> frame(static_cast<size_t>(WIDTH) * HEIGHT);
+    const long xStep = s.xPitch & ~1L, yStep = s.yPitch & ~1L;
+    for (int y = 0; y < HEIGHT; ++y)
+        for (int x = 0; x < WIDTH; ++x) {
+            const uint8_t* p = s.memory.data() + s.base + x * xStep + y * yStep;
+            frame[static_cast<size_t>(y) * WIDTH + x] = static_cast<uint16_t>(p[0] | (p[1] << 8));
+        }
+    return frame;
+}
+
+bool WriteFramePng(const char* path, std::string* error) {
+    const std::vector<uint16_t> frame = Frame();
+    return WritePng565(path, frame.data(), WIDTH, HEIGHT, error);
+}
+
+const std::vector<uint8_t>& FrameMemory() { return S().memory; }
+size_t FrameBaseOffset() { return S().base; }
+
+const std::vector<Sound>& Sounds() { return S().sounds; }
+bool SoundPlaying() { return VoicePlaying(); }
+const std::vector<Box>& MessageBoxes() { return S().boxes; }
+const std::vector<DWORD>& ShellCalls() { return S().shell; }
+const std::vector<std::string>& Dialogs() { return S().dialogs; }
+
+}  // namespace headless

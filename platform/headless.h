@@ -1,0 +1,76 @@
+// The headless backend's side door, for tests and the script runner: set the
+// display's layout, feed input, move the virtual clock, and read back what
+// the game presented, played and said.
+//
+// The virtual clock moves only when the game waits: a present waits for its
+// frame slot (1/60 s after the previous one), a busy loop's PlatformPause
+// moves it on, and a GetMessageW with nothing to take jumps to the next
+// timer or the driver's next scripted moment.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/win.h"
+
+namespace headless {
+
+// Who feeds scripted input. look() runs whenever the game looks at its
+// input (GetMessageW, PeekMessageW, GetAsyncKeyState) and carries out what
+// has fallen due; nextDue() is the virtual microsecond of the next thing it
+// will do, UINT64_MAX when it has nothing more to do.
+struct Driver {
+    void* context;
+    void (*look)(void* context);
+    uint64_t (*nextDue)(void* context);
+};
+void SetDriver(const Driver* driver);
+
+// Input, as the player would give it; positions in the 240 x 320 frame.
+void StylusDown(int x, int y);
+void StylusUp();
+void Tap(int x, int y);
+void Key(int virtualKey, DWORD modifiers);  // key down and up; modifiers MK_CONTROL, MK_SHIFT
+void SetActive(bool active);                // the window gains or loses the focus
+
+// The virtual clock.
+uint64_t NowUs();
+void Advance(uint32_t ms);
+
+// The display's frame memory layout, in bytes per pixel step and per row
+// (either may be negative, as for a frame buffer stored landscape). Takes
+// effect at the next GXOpenDisplay; 2 and 480 by default.
+void SetPitches(long xPitch, long yPitch);
+void SetOpenDisplayFails(bool fails);
+
+// The virtual time of every GXEndDraw, in order. A present while the display
+// is closed gets no frame memory, and so makes no entry.
+const std::vector<uint64_t>& Presents();
+// GXBeginDraw calls that handed out frame memory and are still waiting for
+// their GXEndDraw: 0 whenever the game is not drawing.
+int DrawsOpen();
+// What the display shows now, read back through the pitches: 240 x 320 RGB565.
+std::vector<uint16_t> Frame();
+bool WriteFramePng(const char* path, std::string* error);
+// Raw frame memory and its base offset, for tests of the memory layout.
+const std::vector<uint8_t>& FrameMemory();
+size_t FrameBaseOffset();
+
+struct Sound {
+    uint64_t us;
+    std::string file;  // the file name without its folder, empty for a stop
+    DWORD flags;
+    std::string outcome;  // "play", "loop", "stop", "skip", "missing"
+};
+const std::vector<Sound>& Sounds();
+bool SoundPlaying();
+
+struct Box {
+    std::string text;
+    std::string caption;
+};
+const std::vector<Box>& MessageBoxes();
+const std::vector<DWORD>& ShellCalls();  // SHFullScreen flags, in order
+const std::vector<std::string>& Dialogs();  // titles of the modal dialogs shown
+
+}  // namespace headless

@@ -1,0 +1,50 @@
+// Bringing the platform up and down, and the few services that exist only on
+// this side of the port: choosing the backend, the close request, the
+// program's module handle and the per-user data folder.
+//
+// Two backends sit behind one interface, chosen once at start-up:
+//   SDL      a real window with the 240 x 320 frame scaled up, mouse, touch
+//            and keyboard, one-voice SDL audio, a monotonic clock;
+//   headless an in-memory display, scripted input, a virtual clock that never
+//            waits for real time, a log of presents, sounds and message boxes
+//            (see headless.h).
+// The game above calls the same services either way.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/win.h"
+
+enum class BackendKind { Sdl, Headless };
+
+struct PlatformOptions {
+    BackendKind backend = BackendKind::Sdl;
+    int scale = 0;                // whole-number window scale; 0 chooses one that fits the desktop
+    bool fullscreen = false;
+    bool mute = false;
+    uint32_t startTick = 1000000;  // where the headless clock starts (and so the game's random seed)
+    // Copies of the program that share this name are one instance: a second
+    // SDL copy hands over to the first. Empty: no single-instance rule.
+    std::string instanceName;
+};
+
+// Chooses the backend and starts its clock. Cheap and infallible, so that it
+// can run before the program's static objects are built (they read the
+// clock). Until it is called the headless backend is in place.
+void PlatformSelect(const PlatformOptions& options);
+// Brings the chosen backend up. On failure returns false with a message for
+// the player in *error (for instance when there is no display).
+bool PlatformInit(std::string* error);
+// Closes windows, sound and display; safe to call twice.
+void PlatformShutdown();
+const PlatformOptions& PlatformCurrentOptions();
+
+// The close button, SIGINT and SIGTERM all end up here.
+void PlatformRequestClose();
+
+// The handle of the program's own module, for its resources.
+HINSTANCE PlatformModule();
+
+// The per-user folder for files that outlive a run: $VANTARO_DATA_DIR, else
+// $XDG_DATA_HOME/vantaro, else ~/.local/share/vantaro. Not created here.
+std::string PlatformDataFolder();

@@ -1,0 +1,514 @@
+// The SDL backend: the frame in a real desktop window, mouse, touch and keys
+// as the device's stylus and buttons, one voice of SDL audio.
+//
+// The path of a frame: the game writes the 240 x 320 RGB565 frame memory
+// that GXBeginDraw hands out; GXEndDraw waits for its 1/60 s slot (moving
+// window events into the queue meanwhile), uploads the memory to a streaming
+// texture of the same format and copies it to the window at the largest
+// whole scale that fits, centred with black bars, nearest-neighbour, so the
+// pixels stay crisp. The texture keeps the last frame, which is how the
+// window repaints itself when it is uncovered while the game is busy.
+#include <SDL.h>
+#include <png.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/core_state.h"
+#include "platform/instance.h"
+
+namespace {
+
+using platform::NEVER;
+
+constexpr int WIDTH = 240;
+constexpr int HEIGHT = 320;
+
+struct Clip {
+    std::vector<Uint8> data;  // in the device's format
+};
+
+struct State {
+    PlatformOptions options;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    bool hidden = true;
+    bool minimised = false;
+    uint16_t frame[WIDTH * HEIGHT] = {};
+    uint64_t lastPresentUs = NEVER;
+    bool stylusInside = false;
+    Uint32 requestEvent = 0;
+
+    SDL_AudioDeviceID audio = 0;
+    SDL_AudioSpec audioSpec = {};
+    std::map<std::string, std::unique_ptr<Clip>> clips;  // null: cannot be played
+    const Clip* voice = nullptr;  // guarded by the audio device lock
+    size_t voicePos = 0;
+    bool voiceLoop = false;
+};
+
+State& S() {
+    static State state;
+    return state;
+}
+
+uint64_t ClockUs() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<uint64_t>(t.tv_sec) * 1000000 + static_cast<uint64_t>(t.tv_nsec) / 1000;
+}
+
+// Where the frame sits in the window: scale and top-left corner, in pixels
+// of the renderer's output.
+struct Placement {
+    int scale;
+    int x;
+    int y;
+};
+
+Placement Place() {
+    int w = WIDTH, h = HEIGHT;
+    if (S().renderer) SDL_GetRendererOutputSize(S().renderer, &w, &h);
+    const int scale = std::max(1, std::min(w / WIDTH, h / HEIGHT));
+    return {scale, (w - WIDTH * scale) / 2, (h - HEIGHT * scale) / 2};
+}
+
+void Render() {
+    State& s = S();
+    if (!s.renderer || !s.texture) return;
+    const Placement p = Place();
+    const SDL_Rect target = {p.x, p.y, WIDTH * p.scale, HEIGHT * p.scale};
+    SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(s.renderer);
+    SDL_RenderCopy(s.renderer, s.texture, nullptr, &target);
+    SDL_RenderPresent(s.renderer);
+}
+
+// A point of the window (in SDL's window coordinates) in the frame; false on
+// the black bars.
+bool ToFrame(int wx, int wy, int* fx, int* fy) {
+    int ww = 1, wh = 1, pw = 1, ph = 1;
+    SDL_GetWindowSize(S().window, &ww, &wh);
+    SDL_GetRendererOutputSize(S().renderer, &pw, &ph);
+    const Placement p = Place();
+    const int px = wx * pw / std::max(ww, 1), py = wy * ph / std::max(wh, 1);
+    const int x = px - p.x, y = py - p.y;
+    if (x < 0 || y < 0) return false;
+    *fx = x / p.scale;
+    *fy = y / p.scale;
+    return *fx < WIDTH && *fy < HEIGHT;
+}
+
+DWORD Modifiers(Uint16 mod) {
+    DWORD m = 0;
+    if (mod & KMOD_CTRL) m |= MK_CONTROL;
+    if (mod & KMOD_SHIFT) m |= MK_SHIFT;
+    return m;
+}
+
+int VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+    switch (key) {
+        case SDLK_UP: return VK_UP;
+        case SDLK_DOWN: return VK_DOWN;
+        case SDLK_LEFT: return VK_LEFT;
+        case SDLK_RIGHT: return VK_RIGHT;
+        case SDLK_ESCAPE: return VK_ESCAPE;
+        case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+        case SDLK_SPACE: return VK_SPACE;
+        default: return 0;
+    }
+}
+
+void ToggleFullscreen() {
+    State& s = S();
+    const bool full = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    SDL_SetWindowFullscreen(s.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    Render();
+}
+
+LPARAM Point(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+void OnMouse(const SDL_Event& e) {
+    State& s = S();
+    int x = 0, y = 0;
+    const DWORD mods = Modifiers(SDL_GetModState());
+    if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT) {
+        if (!ToFrame(e.button.x, e.button.y, &x, &y)) return;  // a click on the bars is no tap
+        s.stylusInside = true;
+        platform::SetStylus(true);
+        platform::PostInput(WM_LBUTTONDOWN, MK_LBUTTON, Point(x, y), mods);
+    } else if (e.type == SDL_MOUSEBUTTONUP && e.button.button == SDL_BUTTON_LEFT && s.stylusInside) {
+        ToFrame(e.button.x, e.button.y, &x, &y);
+        s.stylusInside = false;
+        platform::SetStylus(false);
+        platform::PostInput(WM_LBUTTONUP, 0, Point(std::clamp(x, 0, WIDTH - 1), std::clamp(y, 0, HEIGHT - 1)), mods);
+    } else if (e.type == SDL_MOUSEMOTION && s.stylusInside && ToFrame(e.motion.x, e.motion.y, &x, &y)) {
+        platform::PostInput(WM_MOUSEMOVE, MK_LBUTTON, Point(x, y), mods);
+    }
+}
+
+void OnKey(const SDL_Event& e) {
+    const SDL_Keysym& k = e.key.keysym;
+    if (k.sym == SDLK_F11) {
+        if (e.type == SDL_KEYDOWN && !e.key.repeat) ToggleFullscreen();
+        return;
+    }
+    const int vk = VirtualKey(k.sym);
+    if (!vk) return;
+    if (e.type == SDL_KEYDOWN)
+        platform::PostInput(WM_KEYDOWN, vk, e.key.repeat ? 0x40000001 : 1, Modifiers(k.mod));
+    else
+        platform::PostInput(WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u), Modifiers(k.mod));
+}
+
+void OnWindow(const SDL_WindowEvent& w) {
+    State& s = S();
+    switch (w.event) {
+        case SDL_WINDOWEVENT_CLOSE: PlatformRequestClose(); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: platform::SetActive(true, false); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: platform::SetActive(false, false); break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN: s.minimised = true; break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_SHOWN:
+            s.minimised = false;
+            platform::InvalidateMain();
+            Render();
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // Show the last frame at once, whatever the game is doing; the
+            // game also gets its paint message when it next looks.
+            platform::InvalidateMain();
+            Render();
+            break;
+        default: break;
+    }
+}
+
+void Handle(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_QUIT: PlatformRequestClose(); break;
+        case SDL_WINDOWEVENT: OnWindow(e.window); break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEMOTION: OnMouse(e); break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: OnKey(e); break;
+        default:
+            if (e.type == S().requestEvent && S().requestEvent) {
+                std::unique_ptr<std::string> request(static_cast<std::string*>(e.user.data1));
+                platform::InstanceCarryOut(*request);
+            }
+            break;
+    }
+}
+
+void Drain() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) Handle(e);
+}
+
+// Sleeps until an event comes or the clock reaches untilUs, then moves every
+// pending event into the queue.
+void WaitUntil(uint64_t untilUs) {
+    SDL_Event e;
+    if (untilUs == NEVER) {
+        if (SDL_WaitEvent(&e)) Handle(e);
+    } else {
+        const uint64_t now = ClockUs();
+        if (untilUs > now) {
+            const int ms = static_cast<int>(std::min<uint64_t>((untilUs - now + 999) / 1000, 1000000));
+            if (SDL_WaitEventTimeout(&e, ms)) Handle(e);
+        }
+    }
+    Drain();
+}
+
+void Pump(bool wait, uint64_t untilUs) {
+    if (wait) WaitUntil(untilUs);
+    else Drain();
+}
+
+void Pause(uint32_t maxMs) { WaitUntil(ClockUs() + static_cast<uint64_t>(maxMs) * 1000); }
+
+void Look() {}
+
+void OnRequest(const std::string& request) {
+    // From the listener thread: hand the request to the window thread.
+    SDL_Event e = {};
+    e.type = S().requestEvent;
+    e.user.data1 = new std::string(request);
+    if (SDL_PushEvent(&e) != 1) delete static_cast<std::string*>(e.user.data1);
+}
+
+int ChooseScale() {
+    if (S().options.scale > 0) return S().options.scale;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 2;
+    return std::clamp(static_cast<int>(usable.h * 0.85) / HEIGHT, 1, 4);
+}
+
+void SetIcon(HICON icon) {
+    if (!icon) return;
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, icon->png, icon->size)) return;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<Uint8> pixels(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            pixels.data(), image.width, image.height, 32, image.width * 4, SDL_PIXELFORMAT_RGBA32);
+        if (surface) {
+            SDL_SetWindowIcon(S().window, surface);
+            SDL_FreeSurface(surface);
+        }
+    }
+    png_image_free(&image);
+}
+
+bool CreateWindow(HWND hwnd) {
+    State& s = S();
+    const int scale = ChooseScale();
+    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (s.options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    s.window = SDL_CreateWindow(platform::Narrow(hwnd->title.c_str()).c_str(), SDL_WINDOWPOS_CENTERED,
+                                SDL_WINDOWPOS_CENTERED, WIDTH * scale, HEIGHT * scale, flags);
+    if (!s.window) return false;
+    SDL_SetWindowMinimumSize(s.window, WIDTH, HEIGHT);
+    SetIcon(hwnd->icon);
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    s.renderer = SDL_CreateRenderer(s.window, -1, 0);
+    if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
+    if (!s.renderer) return false;
+    s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, WIDTH, HEIGHT);
+    if (!s.texture) return false;
+    SDL_UpdateTexture(s.texture, nullptr, s.frame, WIDTH * 2);
+    return true;
+}
+
+void WindowShown(HWND hwnd, bool shown) {
+    State& s = S();
+    if (hwnd != platform::MainWindow()) return;
+    if (shown && !s.window && !CreateWindow(hwnd)) {
+        std::fprintf(stderr, "vantaro: cannot create the window: %s\n", SDL_GetError());
+        return;
+    }
+    if (!s.window) return;
+    s.hidden = !shown;
+    if (shown) {
+        SDL_ShowWindow(s.window);
+        Render();
+    } else {
+        SDL_HideWindow(s.window);
+    }
+}
+
+void DestroyVideo() {
+    State& s = S();
+    if (s.texture) SDL_DestroyTexture(s.texture);
+    if (s.renderer) SDL_DestroyRenderer(s.renderer);
+    if (s.window) SDL_DestroyWindow(s.window);
+    s.texture = nullptr;
+    s.renderer = nullptr;
+    s.window = nullptr;
+    s.hidden = true;
+}
+
+void WindowDestroyed(HWND) { DestroyVideo(); }
+
+void Raise(HWND) {
+    if (!S().window) return;
+    if (S().minimised) SDL_RestoreWindow(S().window);
+    SDL_RaiseWindow(S().window);
+}
+
+GXDisplayProperties Properties() { return {WIDTH, HEIGHT, 2, WIDTH * 2, 16, kfDirect | kfDirect565}; }
+bool OpenDisplay() { return true; }
+void CloseDisplay() {}
+
+uint16_t* BeginDraw(bool) {
+    const State& s = S();
+    return s.window && !s.hidden && !s.minimised ? S().frame : nullptr;
+}
+
+void EndDraw() {
+    State& s = S();
+    if (s.lastPresentUs != NEVER) {
+        const uint64_t slot = s.lastPresentUs + platform::FRAME_US;
+        while (ClockUs() < slot) WaitUntil(slot);
+    }
+    s.lastPresentUs = ClockUs();
+    SDL_UpdateTexture(s.texture, nullptr, s.frame, WIDTH * 2);
+    Render();
+}
+
+void AudioCallback(void*, Uint8* stream, int length) {
+    State& s = S();
+    SDL_memset(stream, s.audioSpec.silence, static_cast<size_t>(length));
+    size_t done = 0;
+    while (s.voice && done < static_cast<size_t>(length)) {
+        const size_t n = std::min(static_cast<size_t>(length) - done, s.voice->data.size() - s.voicePos);
+        SDL_memcpy(stream + done, s.voice->data.data() + s.voicePos, n);
+        done += n;
+        s.voicePos += n;
+        if (s.voicePos >= s.voice->data.size()) {
+            s.voicePos = 0;
+            if (!s.voiceLoop) s.voice = nullptr;
+        }
+    }
+}
+
+void OpenAudio() {
+    State& s = S();
+    if (s.options.mute || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    SDL_AudioSpec want = {};
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = AudioCallback;
+    s.audio = SDL_OpenAudioDevice(nullptr, 0, &want, &s.audioSpec,
+                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (s.audio) SDL_PauseAudioDevice(s.audio, 0);
+}
+
+// Decodes a wave file into the device's format, once.
+const Clip* LoadClip(const char* path) {
+    State& s = S();
+    auto known = s.clips.find(path);
+    if (known != s.clips.end()) return known->second.get();
+    std::unique_ptr<Clip> clip;
+    SDL_AudioSpec spec;
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(path, &spec, &buffer, &length)) {
+        SDL_AudioCVT cvt;
+        if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, s.audioSpec.format,
+                              s.audioSpec.channels, s.audioSpec.freq) >= 0) {
+            std::vector<Uint8> work(static_cast<size_t>(length) * std::max(cvt.len_mult, 1));
+            SDL_memcpy(work.data(), buffer, length);
+            cvt.buf = work.data();
+            cvt.len = static_cast<int>(length);
+            if (SDL_ConvertAudio(&cvt) == 0) {
+                work.resize(static_cast<size_t>(cvt.len_cvt));
+                clip = std::make_unique<Clip>();
+                clip->data = std::move(work);
+            }
+        }
+        SDL_FreeWAV(buffer);
+    }
+    if (clip && clip->data.empty()) clip.reset();
+    return s.clips.emplace(path, std::move(clip)).first->second.get();
+}
+
+bool VoicePlaying() {
+    State& s = S();
+    if (!s.audio) return false;
+    SDL_LockAudioDevice(s.audio);
+    const bool playing = s.voice != nullptr;
+    SDL_UnlockAudioDevice(s.audio);
+    return playing;
+}
+
+void VoiceStop() {
+    State& s = S();
+    if (!s.audio) return;
+    SDL_LockAudioDevice(s.audio);
+    s.voice = nullptr;
+    SDL_UnlockAudioDevice(s.audio);
+}
+
+bool VoiceStart(const char* path, bool loop) {
+    State& s = S();
+    if (!s.audio) return false;
+    const Clip* clip = LoadClip(path);
+    if (!clip) return false;
+    SDL_LockAudioDevice(s.audio);
+    s.voice = clip;
+    s.voicePos = 0;
+    s.voiceLoop = loop;
+    SDL_UnlockAudioDevice(s.audio);
+    return true;
+}
+
+void SoundCall(const char*, DWORD, const char*) {}
+
+int MessageBox(const std::string& text, const std::string& caption) {
+    std::fprintf(stderr, "vantaro: %s: %s\n", caption.c_str(), text.c_str());
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), S().window);
+    return IDOK;
+}
+
+void Dialog(const std::string& title, const std::string& text) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), S().window);
+    Render();
+}
+
+void ShellCall(DWORD) {}
+
+void Select(const PlatformOptions& options) { S().options = options; }
+
+bool Init(const PlatformOptions& options, std::string* error) {
+    State& s = S();
+    s.options = options;
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        if (error)
+            *error = std::string("cannot open a display (") + SDL_GetError() +
+                     "). Vantaro needs a graphical desktop session; for scripted runs without one use --headless.";
+        return false;
+    }
+    s.requestEvent = SDL_RegisterEvents(1);
+    if (!options.instanceName.empty()) platform::InstanceClaim(options.instanceName, OnRequest);
+    OpenAudio();
+    return true;
+}
+
+void Shutdown() {
+    State& s = S();
+    platform::InstanceRelease();  // before SDL goes: the listener pushes SDL events
+    if (s.audio) SDL_CloseAudioDevice(s.audio);
+    s.audio = 0;
+    s.voice = nullptr;
+    s.clips.clear();
+    DestroyVideo();
+    SDL_Quit();
+}
+
+}  // namespace
+
+namespace platform {
+const Backend SdlBackend = {
+    .name = "sdl",
+    .select = Select,
+    .init = Init,
+    .shutdown = Shutdown,
+    .nowUs = ClockUs,
+    .pump = Pump,
+    .pause = Pause,
+    .look = Look,
+    .windowShown = WindowShown,
+    .windowDestroyed = WindowDestroyed,
+    .raise = Raise,
+    .displayProperties = Properties,
+    .openDisplay = OpenDisplay,
+    .closeDisplay = CloseDisplay,
+    .beginDraw = BeginDraw,
+    .endDraw = EndDraw,
+    .voicePlaying = VoicePlaying,
+    .voiceStop = VoiceStop,
+    .voiceStart = VoiceStart,
+    .soundCall = SoundCall,
+    .messageBox = MessageBox,
+    .dialog = Dialog,
+    .shellCall = ShellCall,
+};
+}  // namespace platform

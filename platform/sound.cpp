@@ -1,0 +1,29 @@
+// The rules of one-voice playback; the backends only play, stop and report.
+#include "platform/sound.h"
+
+#include "platform/internal.h"
+
+using namespace platform;
+
+BOOL PlaySoundW(const WCHAR* name, HINSTANCE, DWORD flags) {
+    const Backend& b = Current();
+    if (!name) {
+        b.voiceStop();
+        b.soundCall("", flags, "stop");
+        return TRUE;
+    }
+    const std::string path = Narrow(name);
+    if (b.voicePlaying() && (flags & (SND_NOSTOP | SND_NOWAIT))) {
+        b.soundCall(path.c_str(), flags, "skip");
+        return FALSE;
+    }
+    b.voiceStop();
+    // The program carries no wave resources; only files play.
+    const bool fromResource = (flags & 0x40000) != 0;
+    if (fromResource || !b.voiceStart(path.c_str(), (flags & SND_LOOP) != 0)) {
+        b.soundCall(path.c_str(), flags, "missing");
+        return FALSE;
+    }
+    b.soundCall(path.c_str(), flags, (flags & SND_LOOP) ? "loop" : "play");
+    return TRUE;
+}

@@ -1,0 +1,152 @@
+// Choosing the backend, the program's own path, resources, files and text
+// conversion.
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+
+#include "platform/core_state.h"
+#include "platform/instance.h"
+#include "platform/system.h"
+
+namespace platform {
+
+// PlatformSelect may run before ordinary static objects are built, so the
+// state it touches is constant-initialised or built on first use.
+static const Backend* Chosen = &HeadlessBackend;
+static bool Running = false;
+static PlatformOptions& Options() {
+    static PlatformOptions options;
+    return options;
+}
+
+const Backend& Current() { return *Chosen; }
+
+std::string Narrow(const WCHAR* wide) {
+    std::string out;
+    for (; wide && *wide; ++wide) {
+        const uint32_t c = static_cast<uint32_t>(*wide);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x110000) {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += '?';
+        }
+    }
+    return out;
+}
+
+std::wstring Wide(const char* narrow) {
+    std::wstring out;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(narrow ? narrow : "");
+    while (*p) {
+        uint32_t c = *p++;
+        int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        if (more) c &= 0x3F >> more;
+        for (; more && (*p & 0xC0) == 0x80; --more) c = (c << 6) | (*p++ & 0x3F);
+        out += static_cast<WCHAR>(more ? 0xFFFD : c);
+    }
+    return out;
+}
+
+}  // namespace platform
+
+using namespace platform;
+
+void PlatformSelect(const PlatformOptions& options) {
+    Options() = options;
+    Chosen = options.backend == BackendKind::Sdl ? &SdlBackend : &HeadlessBackend;
+    Chosen->select(options);
+}
+
+bool PlatformInit(std::string* error) {
+    ResetCore();
+    if (!Chosen->init(Options(), error)) return false;
+    Running = true;
+    return true;
+}
+
+void PlatformShutdown() {
+    if (!Running) return;
+    Running = false;
+    Chosen->shutdown();
+    InstanceRelease();
+}
+
+const PlatformOptions& PlatformCurrentOptions() { return Options(); }
+
+HINSTANCE PlatformModule() {
+    static const HINSTANCE module = reinterpret_cast<HINSTANCE>(&Chosen);
+    return module;
+}
+
+std::string PlatformDataFolder() {
+    if (const char* dir = std::getenv("VANTARO_DATA_DIR"); dir && *dir) return dir;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/vantaro";
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* user = getpwuid(getuid());
+        home = user ? user->pw_dir : "/tmp";
+    }
+    return std::string(home) + "/.local/share/vantaro";
+}
+
+DWORD GetModuleFileNameW(HINSTANCE, WCHAR* buffer, DWORD bufferChars) {
+    if (!buffer || bufferChars == 0) return 0;
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return 0;
+    path[n] = 0;
+    const std::wstring wide = Wide(path);
+    if (wide.size() >= bufferChars) return 0;  // would not fit: report failure rather than cut the path
+    wide.copy(buffer, wide.size());
+    buffer[wide.size()] = 0;
+    return static_cast<DWORD>(wide.size());
+}
+
+HRSRC FindResourceW(HINSTANCE, const WCHAR* name, const WCHAR* type) { return FindBinaryResource(type, name); }
+HGLOBAL LoadResource(HINSTANCE, HRSRC resource) { return resource; }
+const void* LockResource(HGLOBAL loaded) { return loaded ? loaded->data : nullptr; }
+DWORD SizeofResource(HINSTANCE, HRSRC resource) { return resource ? static_cast<DWORD>(resource->size) : 0; }
+BOOL FreeResource(HGLOBAL) { return TRUE; }
+
+BOOL DeleteFileW(const WCHAR* path) { return path && unlink(Narrow(path).c_str()) == 0 ? TRUE : FALSE; }
+
+BOOL MoveFileW(const WCHAR* existing, const WCHAR* newName) {
+    if (!existing || !newName) return FALSE;
+    const std::string from = Narrow(existing), to = Narrow(newName);
+    // link + unlink refuses an existing target, as the handheld's call does.
+    if (link(from.c_str(), to.c_str()) != 0) return FALSE;
+    unlink(from.c_str());
+    return TRUE;
+}
+
+size_t WideToNarrow(const WCHAR* wide, char* out, size_t outSize) {
+    const std::string s = Narrow(wide);
+    if (!out || s.size() >= outSize) return 0;
+    s.copy(out, s.size());
+    out[s.size()] = 0;
+    return s.size();
+}
+
+size_t NarrowToWide(const char* narrow, WCHAR* out, size_t outChars) {
+    const std::wstring s = Wide(narrow);
+    if (!out || s.size() >= outChars) return 0;
+    s.copy(out, s.size());
+    out[s.size()] = 0;
+    return s.size();
+}

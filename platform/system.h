@@ -1,0 +1,48 @@
+// The rest of the system services: the tick counter, the program's own file
+// name, resources compiled into the program, files, and the short wait of
+// busy loops.
+//
+// Two services of the handheld have no counterpart here and need none: the
+// notification store that the start-up sweep cleans, and thread priorities
+// (the game's single thread competes with nothing of its own).
+#pragma once
+#include <cstddef>
+
+#include "platform/win.h"
+
+// Milliseconds, wrapping at 2^32. The SDL backend counts from boot; the
+// headless backend returns its virtual clock.
+DWORD GetTickCount();
+
+// The short wait that busy loops (delays, the gamble ladder's frames) call
+// between two looks at the clock: it sleeps at most maxMs (less when an
+// event comes in) and moves pending window-system events into the queue
+// without dispatching anything. The headless backend advances its clock
+// instead, stopping early at the moment a scripted input falls due.
+void PlatformPause(DWORD maxMs);
+
+// The full path of the running program (module is ignored: there is one).
+DWORD GetModuleFileNameW(HINSTANCE module, WCHAR* buffer, DWORD bufferChars);
+
+// Resources compiled into the program, found by type and name. A name or
+// type is a string (compared without regard to case) or a small number
+// (MAKEINTRESOURCEW).
+struct PlatformResource;
+typedef const PlatformResource* HRSRC;
+typedef const PlatformResource* HGLOBAL;
+inline const WCHAR* const RT_BITMAP = MAKEINTRESOURCEW(2);
+inline const WCHAR* const RT_GROUP_ICON = MAKEINTRESOURCEW(14);
+
+HRSRC FindResourceW(HINSTANCE module, const WCHAR* name, const WCHAR* type);
+HGLOBAL LoadResource(HINSTANCE module, HRSRC resource);
+const void* LockResource(HGLOBAL loaded);
+DWORD SizeofResource(HINSTANCE module, HRSRC resource);
+BOOL FreeResource(HGLOBAL loaded);
+
+// Files, by full path. MoveFileW fails when the new name already exists.
+BOOL DeleteFileW(const WCHAR* path);
+BOOL MoveFileW(const WCHAR* existing, const WCHAR* newName);
+
+// Wide strings of this program are UTF-32; narrow ones UTF-8.
+size_t WideToNarrow(const WCHAR* wide, char* out, size_t outSize);
+size_t NarrowToWide(const char* narrow, WCHAR* out, size_t outChars);

@@ -1,0 +1,23 @@
+#include "shell/sound.h"
+
+#include "platform/sound.h"
+
+void SoundPlay(const wchar_t* path) {
+    PlaySoundW(nullptr, nullptr, SND_FILENAME | SND_ASYNC);
+    PlaySoundW(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_ASYNC);
+}
+
+void SoundLoop(const wchar_t* path) {
+    PlaySoundW(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_NOSTOP | SND_LOOP | SND_ASYNC);
+}
+
+void SoundStop() { PlaySoundW(nullptr, nullptr, SND_FILENAME | SND_ASYNC); }
+
+void SoundPlayResource(HINSTANCE module, const wchar_t* name) {
+    PlaySoundW(nullptr, nullptr, SND_FILENAME | SND_ASYNC);
+    PlaySoundW(name, module, SND_RESOURCE | SND_NOWAIT | SND_ASYNC);
+}
+
+void SoundLoopResource(HINSTANCE module, const wchar_t* name) {
+    PlaySoundW(name, module, SND_RESOURCE | SND_NOWAIT | SND_NOSTOP | SND_LOOP | SND_ASYNC);
+}

@@ -1,0 +1,99 @@
+#include "shell/winmain.h"
+
+#include "gfx/bitmap.h"
+#include "gfx/display.h"
+#include "platform/gx.h"
+#include "platform/system.h"
+#include "resources/resources.h"
+#include "screens/highscore_file.h"
+#include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/window.h"
+
+static HINSTANCE Instance;
+// A failed start-up ends the program with 1, so that launchers and scripts
+// can tell; a second copy that hands over to the first ends with 0.
+static int StartupStatus = 0;
+
+static int FailStartup(const wchar_t* text, const wchar_t* caption) {
+    if (text) MessageBoxW(GetFocus(), text, caption, MB_OK);
+    StartupStatus = 1;
+    return 0;
+}
+
+void SetTuningValues() {
+    ReelStep = 10;
+    FadeStep = 50;
+    MorphStep = 20;
+}
+
+// The handheld kept user notifications that the program had to clear at
+// start; a desktop holds none for it, so there is nothing to sweep.
+void ClearOwnNotifications() {}
+
+int DiscardPendingMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    return 0;
+}
+
+ATOM RegisterMainClass(HINSTANCE instance, const wchar_t* className) {
+    WNDCLASSW wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWndProc;
+    wc.cbWndExtra = sizeof(Machine*);
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = className;
+    return RegisterClassW(&wc);
+}
+
+int InitInstance(HINSTANCE instance, int) {
+    Instance = instance;
+    wchar_t className[100], title[100];
+    LoadStringW(instance, IDS_CLASS, className, 100);
+    LoadStringW(instance, IDS_TITLE, title, 100);
+
+    // One copy runs at a time: a second one brings the first to the front,
+    // has it present its frame, and ends without touching anything.
+    if (HWND other = FindWindowW(className, title)) {
+        SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(other) | 1));
+        PostMessageW(other, WM_PRESENT, 0, 0);
+        return 0;
+    }
+    if (!CreateHighScoreFile()) return FailStartup(L"High Scores", L"Unable to initialise");
+    if (!LoadBitmapResource(LcdDigitFont, instance, L"LCD")) return FailStartup(L"lcd.bmp", L"Load Error");
+    if (!LoadBitmapFile(SymbolImage, ProgramPathNarrow("Images\\fruit.bmp")))
+        return FailStartup(L"fruit.bmp", L"Load Error");
+    SymbolImage.SetTransparent(SymbolImage.pixels[0]);
+    if (!LoadBitmapFile(MachineImage, ProgramPathNarrow("Images\\machine.bmp")))
+        return FailStartup(L"machine.bmp", L"Load Error");
+
+    RegisterMainClass(instance, className);
+    HWND hwnd = CreateWindowExW(0, className, title, WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 240, 320, nullptr, nullptr,
+                                instance, &TheMachine);
+    if (!hwnd) return FailStartup(nullptr, nullptr);
+    GapiKeys = GXGetDefaultKeys(GX_NORMALKEYS);
+    return 1;
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
+    InitGraphics();
+    if (!InitInstance(instance, showCommand)) return StartupStatus;
+    SetTuningValues();
+    ClearOwnNotifications();
+    HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    AppReady = 1;
+    // The single thread needs no raised priority here: nothing of the
+    // program's own competes with it.
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0)) {
+        if (!msg.hwnd || !TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,142 @@
+// Presenting frames into display memory of either layout, fades, and the
+// busy delay, on the headless display.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "gfx/delay.h"
+#include "gfx/display.h"
+#include "gfx/fade.h"
+#include "platform/headless.h"
+#include "platform/system.h"
+#include "tests/support.h"
+
+namespace {
+
+struct Display : ::testing::Test {
+    Surface screen;
+    void Open(long xPitch, long yPitch) {
+        headless::SetPitches(xPitch, yPitch);
+        StartHeadless();
+        InitGraphics();
+        ASSERT_EQ(GXOpenDisplay(nullptr, GX_FULLSCREEN), 1);
+        Paint(screen, 240, 320, [](int x, int y) { return (x * 31 + y * 7) & 0xFFFF; });
+    }
+    void TearDown() override { headless::SetPitches(2, 480); }
+    // The byte address in display memory of frame pixel (x, y).
+    uint16_t Memory(long xPitch, long yPitch, int x, int y) const {
+        const auto& m = headless::FrameMemory();
+        const size_t at = headless::FrameBaseOffset() + x * xPitch + y * yPitch;
+        return static_cast<uint16_t>(m[at] | (m[at + 1] << 8));
+    }
+};
+
+TEST_F(Display, PortraitMemoryIsARowByRowCopy) {
+    Open(2, 480);
+    Present(screen);
+    EXPECT_EQ(0, std::memcmp(headless::FrameMemory().data(), screen.pixels, 240 * 320 * 2));
+    EXPECT_EQ(headless::Presents().size(), 1u);
+    EXPECT_EQ(headless::DrawsOpen(), 0);
+}
+
+TEST_F(Display, LandscapeMemoryGetsEachRowDownAColumn) {
+    Open(-640, 2);
+    Present(screen);
+    for (int y : {0, 1, 160, 319})
+        for (int x : {0, 1, 120, 239}) EXPECT_EQ(Memory(-640, 2, x, y), screen.pixels[y * 240 + x]) << x << "," << y;
+    // Frame pixel (0, 0) sits in the last landscape row, (239, 0) in the first.
+    EXPECT_EQ(headless::FrameBaseOffset(), 239u * 640);
+    EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(screen.pixels, screen.pixels + 240 * 320));
+}
+
+TEST_F(Display, PresentRectCopiesOnlyItsRectangleInBothLayouts) {
+    for (auto [xp, yp] : {std::pair{2L, 480L}, std::pair{-640L, 2L}}) {
+        Open(xp, yp);
+        PresentRect(screen, 0, 10, 240, 150);
+        const std::vector<uint16_t> frame = headless::Frame();
+        for (int y = 0; y < 320; ++y)
+            for (int x = 0; x < 240; x += 7) {
+                const uint16_t expect = (y >= 10 && y < 160) ? screen.pixels[y * 240 + x] : 0;
+                ASSERT_EQ(frame[y * 240 + x], expect) << xp << ": " << x << "," << y;
+            }
+    }
+}
+
+TEST_F(Display, EmptyPresentsStillPairBeginWithEnd) {
+    Open(2, 480);
+    Surface empty;
+    Present(empty);
+    PresentRect(screen, 0, 10, 240, 0);
+    EXPECT_EQ(headless::Presents().size(), 2u);
+    EXPECT_EQ(headless::DrawsOpen(), 0);
+    EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(240 * 320, 0));
+}
+
+TEST_F(Display, ClosedDisplayShowsNothingAndPresentsNothing) {
+    Open(2, 480);
+    GXCloseDisplay();
+    Present(screen);
+    EXPECT_TRUE(headless::Presents().empty());
+    EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(240 * 320, 0));
+}
+
+TEST_F(Display, PresentsArePacedToSixtyFramesASecond) {
+    Open(2, 480);
+    for (int i = 0; i < 61; ++i) Present(screen);
+    const auto& p = headless::Presents();
+    EXPECT_NEAR(static_cast<double>(p.back() - p.front()), 1e6, 1000);
+}
+
+TEST_F(Display, FadeOutShowsSevenFramesAndEndsFlat) {
+    Open(2, 480);
+    const uint16_t black = MakeColour(0, 0, 0);
+    FadeOut(screen, black, 50);
+    EXPECT_EQ(headless::Presents().size(), 7u);
+    for (int i = 0; i < 240 * 320; ++i) ASSERT_EQ(screen.pixels[i], black);
+    EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(240 * 320, black));
+}
+
+TEST_F(Display, FadeInRestoresThePictureExactly) {
+    Open(2, 480);
+    Surface before;
+    before.CopyFrom(screen);
+    FadeIn(screen, MakeColour(0, 0, 0), 50);
+    EXPECT_EQ(0, std::memcmp(screen.pixels, before.pixels, 240 * 320 * 2));
+    EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(before.pixels, before.pixels + 240 * 320));
+}
+
+TEST_F(Display, FadeFrameCountFollowsTheStep) {
+    Open(2, 480);
+    FadeOut(screen, 0, 255);  // the picture, then the flat colour
+    EXPECT_EQ(headless::Presents().size(), 2u);
+    FadeIn(screen, 0, 200);  // levels 0, 200, 255
+    EXPECT_EQ(headless::Presents().size(), 5u);
+    FadeIn(screen, 0, 0);  // would never end: nothing happens
+    EXPECT_EQ(headless::Presents().size(), 5u);
+}
+
+TEST(Delay, ZeroReturnsAtOnce) {
+    StartHeadless();
+    const DWORD before = GetTickCount();
+    EXPECT_EQ(Delay(0), 0u);
+    EXPECT_EQ(GetTickCount(), before);
+}
+
+TEST(Delay, WaitsTheFullTimeAcrossTheTickWrap) {
+    StartHeadless(0xFFFFFF00u);  // 255 ms before the counter wraps
+    const DWORD start = GetTickCount();
+    EXPECT_GE(Delay(3000), 3000u);
+    EXPECT_LT(GetTickCount(), start);  // it wrapped
+    EXPECT_EQ(static_cast<DWORD>(GetTickCount() - start), 3000u);
+}
+
+TEST(Delay, StopwatchIsSharedWithDelay) {
+    StartHeadless();
+    StartTimer();
+    headless::Advance(40);
+    EXPECT_EQ(ElapsedMs(), 40u);
+    Delay(10);
+    EXPECT_EQ(ElapsedMs(), 10u);  // the delay restarted it
+}
+
+}  // namespace

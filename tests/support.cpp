@@ -1,0 +1,126 @@
+#include "tests/support.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <png.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "gfx/display.h"
+#include "platform/platform.h"
+
+extern char** environ;
+
+void StartHeadless(uint32_t startTick) {
+    PlatformOptions options;
+    options.backend = BackendKind::Headless;
+    options.startTick = startTick;
+    PlatformSelect(options);
+    std::string error;
+    PlatformInit(&error);
+    SetPixelFormatFlags(0x80);
+}
+
+std::string MakeTempFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/vantaro-test-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back(0);
+    return mkdtemp(buffer.data()) ? std::string(buffer.data()) : std::string();
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> ListFolder(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(path.c_str())) {
+        while (dirent* e = readdir(dir))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        closedir(dir);
+    }
+    return names;
+}
+
+RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutSeconds) {
+    RunResult result;
+    const std::string folder = MakeTempFolder();
+    const std::string outPath = folder + "/out", errPath = folder + "/err";
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e) environment.push_back(*e);
+    environment.insert(environment.end(), env.begin(), env.end());
+    std::vector<char*> args, envp;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid;
+    const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return result;
+
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath);
+    return result;
+}
+
+std::string CopyGameInto(const std::string& folder) {
+    const std::string target = folder + "/vantaro";
+    WriteFile(target, ReadFile(VANTARO_GAME));
+    chmod(target.c_str(), 0755);
+    return target;
+}
+
+bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
+    *width = static_cast<int>(image.width);
+    *height = static_cast<int>(image.height);
+    pixels->resize(static_cast<size_t>(*width) * *height);
+    for (size_t i = 0; i < pixels->size(); ++i)
+        (*pixels)[i] = (rgb[3 * i] << 16) | (rgb[3 * i + 1] << 8) | rgb[3 * i + 2];
+    return true;
+}

@@ -1,0 +1,44 @@
+// Shared helpers of the tests: a fresh headless platform, scratch folders,
+// and running the real game binary.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gfx/surface.h"
+#include "platform/win.h"
+
+// Selects and starts the headless backend afresh (virtual clock at
+// startTick), RGB565 colours.
+void StartHeadless(uint32_t startTick = 1000000);
+
+// A new empty folder under the system's temporary folder.
+std::string MakeTempFolder();
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+std::vector<std::string> ListFolder(const std::string& path);
+
+struct RunResult {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+// Runs a program with extra environment entries ("NAME=value"), waiting at
+// most timeoutSeconds.
+RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+              int timeoutSeconds = 120);
+// The game binary, copied into folder (so that it finds Images/ and Sounds/
+// beside itself there), without its pictures and sounds.
+std::string CopyGameInto(const std::string& folder);
+
+// Decodes an RGB PNG into 0xRRGGBB values.
+bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels);
+
+// A surface of w x h filled by f(x, y).
+template <typename F>
+void Paint(Surface& s, int w, int h, F f) {
+    s.Create(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) s.PutPixel(x, y, static_cast<uint16_t>(f(x, y)));
+}
