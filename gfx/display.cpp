@@ -54,11 +54,15 @@ void ResumeDisplay(HWND window) {
 
 // Copies h rows of w pixels from the surface, starting at its pixel
 // (x, y), to the display address `out`, stepping by the pitches. A display
-// laid out as plain rows gets one block copy per row.
+// laid out as plain rows gets a block copy per row, or one for all of them.
 static void CopyToDisplay(uint8_t* out, const Surface& surface, int x, int y, int w, int h) {
     const long xStep = Properties.cbxPitch & ~1L;
     const long yStep = Properties.cbyPitch & ~1L;
     const uint16_t* row = surface.pixels + static_cast<ptrdiff_t>(y) * surface.width + x;
+    if (xStep == 2 && yStep == 2L * w && w == surface.width) {
+        std::memcpy(out, row, static_cast<size_t>(w) * h * 2);
+        return;
+    }
     for (int r = 0; r < h; ++r, row += surface.width, out += yStep) {
         if (xStep == 2) {
             std::memcpy(out, row, static_cast<size_t>(w) * 2);

@@ -32,6 +32,10 @@ bool Surface::Free() {
 void Surface::Fill(uint16_t colour) {
     if (!pixels) return;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if ((colour >> 8) == (colour & 0xFF)) {  // black and white, the usual fade colours
+        std::memset(pixels, colour & 0xFF, count * 2);
+        return;
+    }
     for (size_t i = 0; i < count; ++i) pixels[i] = colour;
 }
 

@@ -117,6 +117,7 @@ bool InstanceSendPost(const std::wstring& className, const std::wstring& title, 
 
 void InstanceCarryOut(const std::string& request) {
     const std::vector<std::string> f = Fields(request);
+    PlatformTrace("another copy asks: %s", f.empty() ? "" : (f[0] + (f.size() > 1 ? " " + f[1] : "")).c_str());
     if (f.size() == 3 && f[0] == "raise") {
         RaiseFromOtherCopy(Wide(f[1].c_str()), Wide(f[2].c_str()));
     } else if (f.size() == 6 && f[0] == "post") {

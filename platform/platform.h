@@ -42,6 +42,11 @@ const PlatformOptions& PlatformCurrentOptions();
 // The close button, SIGINT and SIGTERM all end up here.
 void PlatformRequestClose();
 
+// With VANTARO_TRACE set in the environment, the platform reports on stderr
+// what it hands the game (taps, keys, close requests, requests of other
+// copies), one line each; for finding out what reached the game.
+void PlatformTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // The handle of the program's own module, for its resources.
 HINSTANCE PlatformModule();
 

@@ -30,9 +30,15 @@ void PostInput(UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers) {
     HWND target = IsLive(c.focus) ? c.focus : MainWindow();
     if (!target) return;
     MSG msg = {target, message, wParam, lParam, GetTickCount(), {0, 0}, modifiers};
-    if (message >= WM_MOUSEMOVE && message <= WM_LBUTTONUP)
+    if (message >= WM_MOUSEMOVE && message <= WM_LBUTTONUP) {
         msg.pt = {static_cast<LONG>(LOWORD(static_cast<uintptr_t>(lParam))),
                   static_cast<LONG>(HIWORD(static_cast<uintptr_t>(lParam)))};
+        if (message != WM_MOUSEMOVE)
+            PlatformTrace("stylus %s %ld %ld", message == WM_LBUTTONDOWN ? "down" : "up", static_cast<long>(msg.pt.x),
+                          static_cast<long>(msg.pt.y));
+    } else if (message == WM_KEYDOWN) {
+        PlatformTrace("key 0x%02x%s", static_cast<unsigned>(wParam), (modifiers & MK_CONTROL) ? " ctrl" : "");
+    }
     c.posted.push_back(msg);
 }
 
@@ -203,6 +209,7 @@ short GetAsyncKeyState(int virtualKey) {
 void PlatformRequestClose() {
     CoreState& c = Core();
     if (c.closePending) return;
+    PlatformTrace("close request");
     c.closePending = true;
     if (HWND main = MainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
 }

@@ -13,6 +13,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -40,6 +41,7 @@ struct State {
     bool hidden = true;
     bool minimised = false;
     uint16_t frame[WIDTH * HEIGHT] = {};
+    uint16_t shown[WIDTH * HEIGHT] = {};  // what the texture holds
     uint64_t lastPresentUs = NEVER;
     bool stylusInside = false;
     Uint32 requestEvent = 0;
@@ -278,12 +280,15 @@ void SetIcon(HICON icon) {
 bool CreateWindow(HWND hwnd) {
     State& s = S();
     const int scale = ChooseScale();
-    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    // Hidden until the renderer exists: making a renderer may re-create the
+    // window, which should not flash on the desktop.
+    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     if (s.options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     s.window = SDL_CreateWindow(platform::Narrow(hwnd->title.c_str()).c_str(), SDL_WINDOWPOS_CENTERED,
                                 SDL_WINDOWPOS_CENTERED, WIDTH * scale, HEIGHT * scale, flags);
     if (!s.window) return false;
     SDL_SetWindowMinimumSize(s.window, WIDTH, HEIGHT);
+    PlatformTrace("window %dx%d at scale %d", WIDTH * scale, HEIGHT * scale, scale);
     SetIcon(hwnd->icon);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     s.renderer = SDL_CreateRenderer(s.window, -1, 0);
@@ -292,6 +297,9 @@ bool CreateWindow(HWND hwnd) {
     s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, WIDTH, HEIGHT);
     if (!s.texture) return false;
     SDL_UpdateTexture(s.texture, nullptr, s.frame, WIDTH * 2);
+    std::memcpy(s.shown, s.frame, sizeof s.frame);
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(s.renderer, &info) == 0) PlatformTrace("renderer %s", info.name);
     return true;
 }
 
@@ -347,6 +355,10 @@ void EndDraw() {
         while (ClockUs() < slot) WaitUntil(slot);
     }
     s.lastPresentUs = ClockUs();
+    // The frame timer presents twice a second while nothing changes; the
+    // window already shows that frame, so an idle game renders nothing.
+    if (std::memcmp(s.shown, s.frame, sizeof s.frame) == 0) return;
+    std::memcpy(s.shown, s.frame, sizeof s.frame);
     SDL_UpdateTexture(s.texture, nullptr, s.frame, WIDTH * 2);
     Render();
 }
@@ -460,10 +472,24 @@ void Select(const PlatformOptions& options) { S().options = options; }
 bool Init(const PlatformOptions& options, std::string* error) {
     State& s = S();
     s.options = options;
+    // SDL falls back to drivers that draw nowhere ("offscreen", "dummy") when
+    // there is no display; a player would get an invisible game, so those
+    // count only when asked for by name.
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    std::string problem;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        problem = SDL_GetError();
+    } else {
+        const std::string driver = SDL_GetCurrentVideoDriver();
+        if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
+            problem = "no display found (DISPLAY and WAYLAND_DISPLAY are not set)";
+            SDL_Quit();
+        }
+    }
+    if (!problem.empty()) {
         if (error)
-            *error = std::string("cannot open a display (") + SDL_GetError() +
-                     "). Vantaro needs a graphical desktop session; for scripted runs without one use --headless.";
+            *error = "cannot open a display: " + problem +
+                     ". Vantaro needs a graphical desktop session; for scripted runs without one use --headless.";
         return false;
     }
     s.requestEvent = SDL_RegisterEvents(1);

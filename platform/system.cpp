@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -88,6 +89,17 @@ void PlatformShutdown() {
 }
 
 const PlatformOptions& PlatformCurrentOptions() { return Options(); }
+
+void PlatformTrace(const char* format, ...) {
+    static const bool enabled = std::getenv("VANTARO_TRACE") != nullptr;
+    if (!enabled) return;
+    std::va_list args;
+    va_start(args, format);
+    std::fputs("vantaro: trace: ", stderr);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+    va_end(args);
+}
 
 HINSTANCE PlatformModule() {
     static const HINSTANCE module = reinterpret_cast<HINSTANCE>(&Chosen);

@@ -30,7 +30,7 @@ std::string Wave(int ms) {
     return w;
 }
 
-struct Sounds : ::testing::Test {
+struct OneVoice : ::testing::Test {
     std::wstring longOne, shortOne, loop;
     void SetUp() override {
         StartHeadless();
@@ -49,7 +49,7 @@ struct Sounds : ::testing::Test {
     }
 };
 
-TEST_F(Sounds, SecondPlayCutsTheFirstOff) {
+TEST_F(OneVoice, SecondPlayCutsTheFirstOff) {
     SoundPlay(longOne.c_str());
     headless::Advance(50);
     SoundPlay(shortOne.c_str());
@@ -58,7 +58,7 @@ TEST_F(Sounds, SecondPlayCutsTheFirstOff) {
     EXPECT_FALSE(headless::SoundPlaying());  // the short one ended; the long one was cut
 }
 
-TEST_F(Sounds, LoopDoesNotStartOverAPlayingSound) {
+TEST_F(OneVoice, LoopDoesNotStartOverAPlayingSound) {
     SoundPlay(longOne.c_str());
     SoundLoop(loop.c_str());
     EXPECT_EQ(Outcomes().back(), "skip loop.wav");
@@ -69,7 +69,7 @@ TEST_F(Sounds, LoopDoesNotStartOverAPlayingSound) {
     EXPECT_TRUE(headless::SoundPlaying());  // round and round
 }
 
-TEST_F(Sounds, PlayStopsALoop) {
+TEST_F(OneVoice, PlayStopsALoop) {
     SoundLoop(loop.c_str());
     SoundPlay(shortOne.c_str());
     headless::Advance(200);
@@ -79,7 +79,7 @@ TEST_F(Sounds, PlayStopsALoop) {
     EXPECT_FALSE(headless::SoundPlaying());
 }
 
-TEST_F(Sounds, MissingFilesAndResourcesAreSilent) {
+TEST_F(OneVoice, MissingFilesAndResourcesAreSilent) {
     SoundPlay(L"/nowhere/at/all.wav");
     EXPECT_EQ(Outcomes().back(), "missing all.wav");
     EXPECT_FALSE(headless::SoundPlaying());

@@ -1,0 +1,149 @@
+// The real program, run as a player or a script runs it: its command line,
+// start-up and its failures, and headless scripted play end to end.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "gfx/bitmap.h"
+#include "tests/support.h"
+
+namespace {
+
+const std::string Game = VANTARO_GAME;
+
+struct Program : ::testing::Test {
+    std::string data, work;
+    void SetUp() override {
+        data = MakeTempFolder();
+        work = MakeTempFolder();
+    }
+    RunResult Headless(const std::string& script, std::vector<std::string> extra = {},
+                       const std::string& game = Game) {
+        WriteFile(work + "/play.txt", script);
+        std::vector<std::string> args = {game, "--headless", "--script", work + "/play.txt"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return ::Run(args, {"VANTARO_DATA_DIR=" + data});
+    }
+};
+
+TEST_F(Program, HelpAndVersionAnswerAndExit) {
+    RunResult help = ::Run({Game, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: vantaro"), std::string::npos);
+    EXPECT_NE(help.out.find("--headless"), std::string::npos);
+    RunResult version = ::Run({Game, "--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("vantaro ", 0), 0u);
+}
+
+TEST_F(Program, WrongCommandLinesGetUsageAndStatusTwo) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {Game, "--bogus"}, {Game, "--scale"}, {Game, "--scale", "0"}, {Game, "--scale", "x"},
+             {Game, "--script", "a.txt"}, {Game, "--headless", "--start-tick", "-1"}, {Game, "stray"}}) {
+        RunResult r = ::Run(args, {"VANTARO_DATA_DIR=" + data});
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_NE(r.err.find("Usage: vantaro"), std::string::npos) << args.back();
+    }
+    EXPECT_TRUE(ListFolder(data).empty());  // refused before touching anything
+}
+
+TEST_F(Program, MalformedScriptLineStopsWithItsNumber) {
+    RunResult r = Headless("# a comment\ntap 10 10\n\nwait soon\n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("play.txt:4:"), std::string::npos) << r.err;
+    for (const char* bad : {"tap 240 0", "tap 1", "key z", "capture", "wait -5", "launch"}) {
+        RunResult b = Headless(std::string(bad) + "\n");
+        EXPECT_EQ(b.status, 2) << bad;
+        EXPECT_NE(b.err.find("play.txt:1:"), std::string::npos) << bad << ": " << b.err;
+    }
+    RunResult missing = ::Run({Game, "--headless", "--script", work + "/absent.txt"});
+    EXPECT_EQ(missing.status, 2);
+}
+
+TEST_F(Program, ScriptCapturesTheMachineAndReportsItsState) {
+    RunResult r = Headless("wait 6000\ncapture " + work + "/shot.png\nstate " + work + "/state.json\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(work + "/state.json").rfind(
+                  "{\"credit\":0,\"bank\":0,\"prize\":0,\"nudges\":0,\"cash\":25,\"featureCount\":0,\"score\":0,"
+                  "\"featureHold\":0,\"holdOffer\":0,\"reels\":[{\"position\":",
+                  0),
+              0u);
+    int w = 0, h = 0;
+    std::vector<uint32_t> shot;
+    ASSERT_TRUE(ReadPng(work + "/shot.png", &w, &h, &shot));
+    ASSERT_EQ(w, 240);
+    ASSERT_EQ(h, 320);
+    // The cabinet picture is on the display, pixel for pixel.
+    SetPixelFormatFlags(PIXEL_FORMAT_565);
+    Surface cabinet;
+    ASSERT_TRUE(LoadBitmapFile(cabinet, (std::string(VANTARO_SOURCE_DIR) + "/Images/machine.bmp").c_str()));
+    for (int i : {0, 240 * 5 + 3, 240 * 200 + 20, 240 * 319 + 239}) {
+        const uint16_t p = cabinet.pixels[i];
+        const uint32_t r5 = p >> 11, g6 = (p >> 5) & 63, b5 = p & 31;
+        const uint32_t rgb = (((r5 << 3) | (r5 >> 2)) << 16) | (((g6 << 2) | (g6 >> 4)) << 8) | ((b5 << 3) | (b5 >> 2));
+        EXPECT_EQ(shot[i], rgb) << i;
+    }
+}
+
+TEST_F(Program, SameStartTickPlaysTheSameGame) {
+    const std::string script = "wait 2000\nstate " + work + "/s.json\ncapture " + work + "/c.png\n";
+    ASSERT_EQ(Headless(script, {"--start-tick", "4242"}).status, 0);
+    const std::string first = ReadFile(work + "/s.json") + ReadFile(work + "/c.png");
+    ASSERT_EQ(Headless(script, {"--start-tick", "4242"}).status, 0);
+    EXPECT_EQ(ReadFile(work + "/s.json") + ReadFile(work + "/c.png"), first);
+}
+
+TEST_F(Program, CloseLineEndsTheGameCleanly) {
+    RunResult r = Headless("wait 100\nclose\nwait 100000\nstate " + work + "/never.json\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(FileExists(work + "/never.json"));
+}
+
+TEST_F(Program, FirstStartCreatesAnEmptyHighScoreTable) {
+    ASSERT_EQ(Headless("").status, 0);
+    EXPECT_EQ(ReadFile(data + "/vantarohs.dat"), std::string(240, '\0'));
+    // A table that is there is left as it is.
+    WriteFile(data + "/vantarohs.dat", "kept");
+    ASSERT_EQ(Headless("").status, 0);
+    EXPECT_EQ(ReadFile(data + "/vantarohs.dat"), "kept");
+}
+
+TEST_F(Program, UnwritableDataFolderStopsStartUp) {
+    WriteFile(work + "/file", "");
+    RunResult r = ::Run({Game, "--headless"}, {"VANTARO_DATA_DIR=" + work + "/file/sub"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Unable to initialise: High Scores"), std::string::npos) << r.err;
+}
+
+TEST_F(Program, MissingPictureIsALoadErrorAfterTheHighScoreFile) {
+    const std::string folder = MakeTempFolder();
+    const std::string game = CopyGameInto(folder);
+    RunResult r = Headless("", {}, game);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Load Error: fruit.bmp"), std::string::npos) << r.err;
+    EXPECT_EQ(ListFolder(data), std::vector<std::string>{"vantarohs.dat"});
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"vantaro"});
+
+    // With the symbols there, the cabinet is the next thing missed.
+    mkdir((folder + "/Images").c_str(), 0755);
+    WriteFile(folder + "/Images/fruit.bmp", ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/fruit.bmp"));
+    r = Headless("", {}, game);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Load Error: machine.bmp"), std::string::npos) << r.err;
+
+    // A damaged picture is as good as a missing one.
+    WriteFile(folder + "/Images/machine.bmp", ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/machine.bmp").substr(0, 2000));
+    r = Headless("", {}, game);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Load Error: machine.bmp"), std::string::npos) << r.err;
+}
+
+TEST_F(Program, SdlWithoutADisplaySaysSoAndPointsAtHeadless) {
+    RunResult r = ::Run({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", Game},
+                      {"VANTARO_DATA_DIR=" + data, "SDL_VIDEODRIVER="}, 20);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("display"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--headless"), std::string::npos) << r.err;
+}
+
+}  // namespace
