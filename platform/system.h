@@ -1,10 +1,6 @@
 // The rest of the system services: the tick counter, the program's own file
 // name, resources compiled into the program, files, and the short wait of
 // busy loops.
-//
-// Two services of the handheld have no counterpart here and need none: the
-// notification store that the start-up sweep cleans, and thread priorities
-// (the game's single thread competes with nothing of its own).
 #pragma once
 #include <cstddef>
 

@@ -27,10 +27,6 @@ void SetTuningValues() {
     MorphStep = 20;
 }
 
-// The handheld kept user notifications that the program had to clear at
-// start; a desktop holds none for it, so there is nothing to sweep.
-void ClearOwnNotifications() {}
-
 int DiscardPendingMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -83,11 +79,12 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
     InitGraphics();
     if (!InitInstance(instance, showCommand)) return StartupStatus;
     SetTuningValues();
-    ClearOwnNotifications();
+    // Two start-up steps of the handheld have nothing to do on the desktop:
+    // clearing user notifications left for the program (there is no such
+    // store) and raising the thread's priority (nothing of the program's own
+    // competes with its single thread).
     HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     AppReady = 1;
-    // The single thread needs no raised priority here: nothing of the
-    // program's own competes with it.
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0)) {
         if (!msg.hwnd || !TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {

@@ -9,6 +9,5 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int
 int InitInstance(HINSTANCE instance, int showCommand);
 ATOM RegisterMainClass(HINSTANCE instance, const wchar_t* className);
 void SetTuningValues();
-void ClearOwnNotifications();
 // Takes every waiting message off the queue without handling any; returns 0.
 int DiscardPendingMessages();

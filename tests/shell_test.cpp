@@ -1,0 +1,167 @@
+// The main window's procedure on the headless platform: what it presents
+// and when, activation and the display, the frame timer, commands, closing.
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "gfx/delay.h"
+#include "gfx/display.h"
+#include "gfx/fade.h"
+#include "platform/gx.h"
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "shell/program.h"
+#include "shell/window.h"
+#include "shell/winmain.h"
+#include "tests/support.h"
+
+namespace {
+
+struct MainWindow : ::testing::Test {
+    Machine* machine = &TheMachine;
+    HWND hwnd = nullptr;
+
+    void SetUp() override {
+        StartHeadless();
+        InitGraphics();
+        AppReady = 0;
+        GapiKeys = GXGetDefaultKeys(GX_NORMALKEYS);
+        machine->screen.Free();
+        Paint(MachineImage, 240, 320, [](int x, int y) { return x ^ (y << 5); });
+        ASSERT_NE(RegisterMainClass(PlatformModule(), L"FIRSTGX"), 0);
+        hwnd = CreateWindowExW(0, L"FIRSTGX", L"Vantaro", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
+                               PlatformModule(), machine);
+        ASSERT_NE(hwnd, nullptr);
+        AppReady = 1;
+    }
+    void TearDown() override {
+        MachineImage.Free();
+        AppReady = 0;
+    }
+    // Handles messages as the main loop does for ms of virtual time.
+    void RunFor(uint32_t ms) {
+        const uint64_t end = headless::NowUs() + ms * 1000ull;
+        MSG msg;
+        while (headless::NowUs() < end) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            } else {
+                headless::Advance(1);
+            }
+        }
+    }
+    std::vector<uint16_t> Picture() const {
+        return std::vector<uint16_t>(machine->screen.pixels, machine->screen.pixels + 240 * 320);
+    }
+};
+
+TEST_F(MainWindow, CreationDrawsTheMachineAndTheFirstPaintShowsIt) {
+    EXPECT_EQ(machine->window, hwnd);
+    EXPECT_EQ(GetWindowLongPtrW(hwnd, 0), reinterpret_cast<LONG_PTR>(machine));
+    ASSERT_NE(machine->screen.pixels, nullptr);
+    EXPECT_EQ(Picture(), std::vector<uint16_t>(MachineImage.pixels, MachineImage.pixels + 240 * 320));
+    RunFor(10);
+    EXPECT_EQ(headless::Frame(), Picture());
+    // The task bar and friends were hidden as the display opened.
+    EXPECT_EQ(headless::ShellCalls().front(), SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON | SHFS_HIDESTARTICON);
+}
+
+TEST_F(MainWindow, FrameTimerPresentsTwiceASecondInFront) {
+    RunFor(10);
+    const size_t before = headless::Presents().size();
+    RunFor(2000);
+    EXPECT_EQ(headless::Presents().size() - before, 4u);
+}
+
+TEST_F(MainWindow, LosingTheFocusSuspendsAndRegainingItShowsTheUnchangedFrame) {
+    RunFor(10);
+    const size_t shell = headless::ShellCalls().size();
+    headless::SetActive(false);
+    RunFor(10);
+    EXPECT_EQ(std::vector<DWORD>(headless::ShellCalls().begin() + shell, headless::ShellCalls().end()),
+              (std::vector<DWORD>{SHFS_SHOWTASKBAR, SHFS_SHOWSIPBUTTON, SHFS_SHOWSTARTICON}));
+    // Suspended: nothing reaches the display, and the frame timer is off.
+    const size_t presents = headless::Presents().size();
+    machine->screen.Fill(0x1234);
+    RunFor(2000);
+    PostMessageW(hwnd, WM_PRESENT, 0, 0);
+    RunFor(10);
+    EXPECT_EQ(headless::Presents().size(), presents);
+
+    headless::SetActive(true);
+    RunFor(10);
+    EXPECT_EQ(headless::ShellCalls().back(), SHFS_HIDESTARTICON);
+    EXPECT_EQ(headless::Frame(), Picture());  // the back buffer as it stands
+    RunFor(1000);
+    EXPECT_EQ(headless::Presents().size(), presents + 4);  // activation, focus, then the timer twice
+}
+
+TEST_F(MainWindow, ActivationIsIgnoredUntilStartUpHasFinished) {
+    RunFor(10);
+    AppReady = 0;
+    const size_t shell = headless::ShellCalls().size();
+    headless::SetActive(false);
+    RunFor(10);
+    EXPECT_EQ(headless::ShellCalls().size(), shell);
+}
+
+TEST_F(MainWindow, EraseBackgroundPresentsAndSaysItIsDone) {
+    RunFor(10);
+    const size_t presents = headless::Presents().size();
+    EXPECT_EQ(SendMessageW(hwnd, WM_ERASEBKGND, 0, 0), 1);
+    EXPECT_EQ(headless::Presents().size(), presents + 1);
+}
+
+TEST_F(MainWindow, UnknownCommandsAndArrowKeysDoNothing) {
+    RunFor(10);
+    const std::vector<uint16_t> before = Picture();
+    for (WPARAM command : {0, 5, 9, 14, 16, 40002, 40004, 65535}) EXPECT_EQ(SendMessageW(hwnd, WM_COMMAND, command, 0), 0);
+    for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT}) EXPECT_EQ(SendMessageW(hwnd, WM_KEYDOWN, key, 0), 0);
+    EXPECT_EQ(Picture(), before);
+    EXPECT_TRUE(headless::Dialogs().empty());
+}
+
+TEST_F(MainWindow, ControlAOpensTheAboutBox) {
+    HACCEL table = LoadAcceleratorsW(PlatformModule(), MAKEINTRESOURCEW(3));
+    headless::Key('A', MK_CONTROL);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!TranslateAcceleratorW(msg.hwnd, table, &msg)) DispatchMessageW(&msg);
+    ASSERT_EQ(headless::Dialogs().size(), 1u);
+    EXPECT_EQ(headless::Dialogs()[0], "About Vantaro");
+    EXPECT_EQ(GetForegroundWindow(), hwnd);  // back to the game when the box closes
+}
+
+TEST_F(MainWindow, CloseRequestDuringABusyDelayIsHandledAfterwards) {
+    RunFor(10);
+    std::raise(SIGTERM);  // arrives while the game is in the middle of a delay
+    Delay(1000);
+    FadeOut(machine->screen, 0, 50);
+    DiscardPendingMessages();  // as the end of a spin does
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(msg.wParam, 0u);
+    Present(machine->screen);  // the display is closed now
+    EXPECT_EQ(headless::DrawsOpen(), 0);
+}
+
+TEST(StartUp, DiscardTakesEverythingWaitingAndReturnsZero) {
+    StartHeadless();
+    PostMessageW(nullptr, WM_USER, 0, 0);
+    PostQuitMessage(0);
+    EXPECT_EQ(DiscardPendingMessages(), 0);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+}
+
+TEST(StartUp, TuningValues) {
+    ReelStep = FadeStep = MorphStep = 0;
+    SetTuningValues();
+    EXPECT_EQ(ReelStep, 10);
+    EXPECT_EQ(FadeStep, 50);
+    EXPECT_EQ(MorphStep, 20);
+}
+
+}  // namespace
