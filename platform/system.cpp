@@ -1,11 +1,13 @@
 // Choosing the backend, the program's own path, resources, files and text
 // conversion.
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <stdio.h>
 #include <cstdlib>
 #include <sys/stat.h>
 
@@ -140,11 +142,10 @@ BOOL DeleteFileW(const WCHAR* path) { return path && unlink(Narrow(path).c_str()
 
 BOOL MoveFileW(const WCHAR* existing, const WCHAR* newName) {
     if (!existing || !newName) return FALSE;
-    const std::string from = Narrow(existing), to = Narrow(newName);
-    // link + unlink refuses an existing target, as the handheld's call does.
-    if (link(from.c_str(), to.c_str()) != 0) return FALSE;
-    unlink(from.c_str());
-    return TRUE;
+    // Refuses an existing target, as the handheld's call does.
+    return renameat2(AT_FDCWD, Narrow(existing).c_str(), AT_FDCWD, Narrow(newName).c_str(), RENAME_NOREPLACE) == 0
+               ? TRUE
+               : FALSE;
 }
 
 size_t WideToNarrow(const WCHAR* wide, char* out, size_t outSize) {
