@@ -21,10 +21,10 @@ bool ClipToSurface(const Surface& destination, int32_t& x, int32_t& y, int32_t& 
     return w >= 1 && h >= 1;
 }
 
-// The blending rows are the bulk of every fade, so they get a vector version
-// for x86 machines with AVX2 or AVX-512, chosen at run time. It computes exactly what
-// BlendColour does: every intermediate value fits in 16 bits (a 6-bit
-// difference times 255, plus 128), and the rounding step
+// The blending rows are the bulk of every fade, so they get vector versions
+// for x86 machines with AVX2 or AVX-512, chosen at run time. They compute
+// exactly what BlendColour does: every intermediate value fits in 16 bits (a
+// 6-bit difference times 255, plus 128), and the rounding step
 // (t + (t >> 8)) >> 8 equals the high half of t * 257 for every such t.
 static inline uint16_t Blend565(uint16_t d, uint16_t s, int32_t a) {
     int32_t tr = ((s >> 11) - (d >> 11)) * a + 128;
