@@ -6,8 +6,7 @@
 
 #include <cerrno>
 #include <cstdarg>
-#include <cstdio>
-#include <stdio.h>
+#include <cstdio>  // renameat2 too
 #include <cstdlib>
 #include <sys/stat.h>
 

@@ -127,22 +127,26 @@ void StarPath(cairo_t* cr, double cx, double cy, double outer, double inner, int
     cairo_close_path(cr);
 }
 
-void BevelPlate(cairo_t* cr, double x, double y, double w, double h, double r, Colour face, double depth) {
+// A rounded plate in two layers: a rim lit diagonally, and a face inset by
+// depth. Raised and sunken plates differ only in which way their rim is lit.
+static void TwoLayerPlate(cairo_t* cr, double x, double y, double w, double h, double r, double depth,
+                          std::initializer_list<Stop> rim, std::initializer_list<Stop> face) {
     RoundedRect(cr, x, y, w, h, r);
-    LinearFill(cr, x, y, x + w * 0.3, y + h, {{0, Lighter(face, 0.55)}, {1, Darker(face, 0.55)}});
+    LinearFill(cr, x, y, x + w * 0.3, y + h, rim);
     cairo_fill(cr);
     RoundedRect(cr, x + depth, y + depth, w - 2 * depth, h - 2 * depth, std::fmax(r - depth, 0));
-    LinearFill(cr, x, y, x, y + h, {{0, Lighter(face, 0.18)}, {0.5, face}, {1, Darker(face, 0.15)}});
+    LinearFill(cr, x, y, x, y + h, face);
     cairo_fill(cr);
 }
 
+void BevelPlate(cairo_t* cr, double x, double y, double w, double h, double r, Colour face, double depth) {
+    TwoLayerPlate(cr, x, y, w, h, r, depth, {{0, Lighter(face, 0.55)}, {1, Darker(face, 0.55)}},
+                  {{0, Lighter(face, 0.18)}, {0.5, face}, {1, Darker(face, 0.15)}});
+}
+
 void Recess(cairo_t* cr, double x, double y, double w, double h, double r, Colour floor, double depth) {
-    RoundedRect(cr, x, y, w, h, r);
-    LinearFill(cr, x, y, x + w * 0.3, y + h, {{0, Darker(floor, 0.6)}, {1, Lighter(floor, 0.45)}});
-    cairo_fill(cr);
-    RoundedRect(cr, x + depth, y + depth, w - 2 * depth, h - 2 * depth, std::fmax(r - depth, 0));
-    LinearFill(cr, x, y, x, y + h, {{0, Darker(floor, 0.25)}, {1, floor}});
-    cairo_fill(cr);
+    TwoLayerPlate(cr, x, y, w, h, r, depth, {{0, Darker(floor, 0.6)}, {1, Lighter(floor, 0.45)}},
+                  {{0, Darker(floor, 0.25)}, {1, floor}});
 }
 
 void SetFont(cairo_t* cr, Face face, double size) {
