@@ -1,7 +1,10 @@
 #include "game/machine.h"
 
+#include <cstdio>
 #include <cstdlib>
 
+#include "game/holds.h"
+#include "game/status_panel.h"
 #include "gfx/delay.h"
 #include "platform/system.h"
 #include "shell/program.h"
@@ -22,7 +25,16 @@ void Reset(Machine& m) {
     StartTimer();
 }
 
-void RedrawAll(Machine& m) { m.screen.CopyFrom(MachineImage); }
+void RedrawAll(Machine& m) {
+    m.screen.CopyFrom(MachineImage);
+    DrawReels(m.reels, m.screen);
+    DrawStatusPanel(m);
+    UpdateButtons(m);
+}
+
+void FormatMoney(char* text, size_t size, int32_t units) {
+    std::snprintf(text, size, "%3d.%02d", units / 10, (units % 10) * 10);
+}
 
 bool IsOutOfMoney(const Machine& m) {
     return m.prize == 0 && m.bank == 0 && m.cash == 0 && m.credit == 0 && m.nudges == 0;

@@ -4,16 +4,19 @@
 // Money is counted in whole units of ten pence, shown as pounds and pence.
 // One unit of cash buys one credit; a credit pays one spin.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "game/reels.h"
 #include "gfx/surface.h"
+#include "shell/panel.h"
 #include "platform/win.h"
 
 struct Machine {
     HWND window = nullptr;
     Surface screen;  // the 240 x 320 back buffer, created when the display opens
     ReelSet reels;
+    ButtonPanel buttons;       // the nine buttons, laid out with the window
     int32_t credit = 0;        // paid spins, 0..99
     int32_t bank = 0;          // banked winnings, waiting to be collected
     int32_t prize = 0;         // the current win, not yet banked or gambled
@@ -36,3 +39,6 @@ void Reset(Machine& machine);
 void RedrawAll(Machine& machine);
 // Prize, bank, cash, credit and nudges all spent.
 bool IsOutOfMoney(const Machine& machine);
+
+// Money as pounds and pence, "%3d.%02d": 25 units read "  2.50".
+void FormatMoney(char* text, size_t size, int32_t units);

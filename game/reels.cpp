@@ -2,7 +2,23 @@
 
 #include <cstdlib>
 
+#include "gfx/blit.h"
+#include "shell/paths.h"
 #include "shell/program.h"
+#include "shell/sound.h"
+
+const uint8_t ReelStrips[REEL_COUNT][STRIP_LENGTH] = {
+    {0, 8, 1, 2, 9, 4, 5, 10, 7, 11},
+    {8, 0, 1, 9, 5, 2, 11, 10, 7, 4},
+    {11, 2, 8, 1, 0, 9, 4, 5, 10, 7},
+    {4, 5, 0, 8, 1, 2, 9, 7, 11, 10},
+};
+
+const int16_t SymbolTiles[SYMBOL_COUNT][2] = {
+    {0, 0}, {50, 0}, {100, 0}, {150, 0},
+    {0, 50}, {50, 50}, {100, 50}, {150, 50},
+    {0, 100}, {50, 100}, {100, 100}, {150, 100},
+};
 
 ReelSet::ReelSet() {
     for (int i = 0; i < REEL_COUNT; ++i) {
@@ -21,4 +37,60 @@ int32_t WrapIndex(int32_t x) {
     if (x < 0) return x + 10;
     if (x < 10) return x;
     return x % 10;
+}
+
+uint8_t SymbolAt(int reel, int32_t index) { return ReelStrips[reel][WrapIndex(index)]; }
+
+int StepReel(Reel& r) {
+    if (r.held) {
+        r.done = r.target;
+        return 0;
+    }
+    if (r.done >= r.target) return 0;
+    if (r.direction) {
+        r.offset += r.speed;
+        if (r.offset >= SYMBOL_SIZE) {
+            r.offset = 0;
+            r.position = WrapIndex(r.position - 1);
+            r.done += 1;
+        }
+    } else {
+        r.offset -= r.speed;
+        if (r.offset <= -SYMBOL_SIZE) {
+            r.offset = 0;
+            r.position = WrapIndex(r.position + 1);
+            r.done += 1;
+        }
+    }
+    if (r.done == r.target) SoundPlay(ProgramPath(L"Sounds\\reel.wav"));
+    return 1;
+}
+
+int StepAll(ReelSet& reels) {
+    int moved = 0;
+    for (Reel& r : reels.reel) moved += StepReel(r);
+    return moved;
+}
+
+int FindSymbol(int reel, int symbol) {
+    for (int i = 0; i < STRIP_LENGTH; ++i)
+        if (ReelStrips[reel][i] == symbol) return i;
+    return 0;
+}
+
+void DrawReels(const ReelSet& reels, Surface& screen) {
+    Surface window;
+    if (!window.Create(REEL_WIDTH, REEL_HEIGHT)) return;
+    for (int i = 0; i < REEL_COUNT; ++i) {
+        const Reel& r = reels.reel[i];
+        window.Fill(0xFFFF);
+        SymbolImage.SetAlpha(r.held ? 128 : 255);
+        for (int k = 0; k < 5; ++k) {
+            const uint8_t symbol = SymbolAt(i, r.position - 2 + k);
+            Blit(window, 0, SYMBOL_SIZE * k - SYMBOL_SIZE + r.offset, SYMBOL_SIZE, SYMBOL_SIZE, SymbolImage,
+                 SymbolTiles[symbol][0], SymbolTiles[symbol][1], BLIT_KEYED_BLEND);
+        }
+        Blit(screen, REEL_LEFT + REEL_PITCH * i, REEL_TOP, REEL_WIDTH, REEL_HEIGHT, window, 0, 0, BLIT_COPY);
+    }
+    window.Free();
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gfx/font.h"
+
 static GXDisplayProperties Properties;
 
 // The back buffer is always 240 x 320, whatever size the display reports:
@@ -13,6 +15,7 @@ constexpr int FRAME_HEIGHT = 320;
 bool InitGraphics() {
     Properties = GXGetDisplayProperties();
     SetPixelFormatFlags(Properties.ffFormat);
+    BuildFont();
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/gx.h"
 #include "platform/headless.h"
 #include "platform/internal.h"
+#include "shell/screen_report.h"
 
 namespace {
 
@@ -221,6 +222,10 @@ std::string MachineStateJson(const Machine& m) {
         out << (i ? "," : "") << "{\"position\":" << r.position << ",\"offset\":" << r.offset
             << ",\"held\":" << r.held << "}";
     }
-    out << "]}";
+    out << "],\"screen\":\"" << ShownScreen.name << "\"";
+    if (std::string(ShownScreen.name) == "ladder")
+        out << ",\"rung\":" << ShownScreen.rung << ",\"phase\":" << ShownScreen.phase
+            << ",\"value\":" << ShownScreen.value;
+    out << "}";
     return out.str();
 }

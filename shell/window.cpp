@@ -1,13 +1,40 @@
 #include "shell/window.h"
 
+#include "game/holds.h"
+#include "game/money.h"
+#include "game/spin.h"
 #include "gfx/display.h"
 #include "platform/gx.h"
 #include "resources/resources.h"
 #include "shell/program.h"
+#include "shell/screen_report.h"
+
+namespace {
+
+struct ButtonPlace {
+    WORD command;
+    const char* label;
+    int x, y, width, height;
+};
+
+// The nine buttons of the machine, in panel order: HOLD under each reel,
+// then the column beside the status panel.
+const ButtonPlace MainButtons[] = {
+    {CMD_HOLD1, "HOLD", 8, 165, 52, 20},      {CMD_HOLD2, "HOLD", 66, 165, 52, 20},
+    {CMD_HOLD3, "HOLD", 124, 165, 52, 20},    {CMD_HOLD4, "HOLD", 182, 165, 52, 20},
+    {CMD_COIN, "Coin", 164, 200, 70, 20},     {CMD_RANDOM, "RANDOM", 164, 223, 70, 20},
+    {CMD_GAMBLE, "GAMBLE", 164, 246, 70, 20}, {CMD_COLLECT, "COLLECT", 164, 269, 70, 20},
+    {CMD_SPIN, "SPIN", 164, 292, 70, 20},
+};
+
+}  // namespace
 
 void LayoutMainWindow(Machine& machine, HWND hwnd) {
     machine.window = hwnd;
     OpenDisplay(machine.screen, hwnd);  // a failure has shown its box; the game goes on
+    PanelInit(machine.buttons);
+    for (const ButtonPlace& b : MainButtons)
+        PanelAdd(machine.buttons, b.command, b.label, b.x, b.y, b.width, b.height, 0);
     RedrawAll(machine);
 }
 
@@ -25,10 +52,34 @@ INT_PTR AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return 0;
 }
 
-static void OnCommand(Machine&, HWND hwnd, WORD command) {
+static void OnCommand(Machine& machine, HWND hwnd, WORD command) {
     switch (command) {
+        case CMD_HOLD1:
+        case CMD_HOLD2:
+        case CMD_HOLD3:
+        case CMD_HOLD4:
+            HoldOrNudge(machine, command - CMD_HOLD1);
+            break;
+        case CMD_SPIN:
+            Spin(machine, false);
+            break;
+        case CMD_COLLECT:
+            if (machine.prize == 0) CollectBank(machine);
+            else BankPrize(machine);
+            break;
+        case CMD_COIN:
+            InsertCoin(machine);
+            break;
+        case CMD_GAMBLE:
+            GamblePrize(machine);
+            break;
+        case CMD_RANDOM:
+            Spin(machine, true);
+            break;
         case CMD_ABOUT:
+            ShownScreen.name = "about";
             DialogBoxParamW(PlatformModule(), MAKEINTRESOURCEW(IDD_ABOUT), hwnd, AboutDlgProc, 0);
+            ShownScreen.name = "machine";
             break;
         default:
             break;  // unknown numbers do nothing
@@ -51,7 +102,10 @@ LRESULT MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             LayoutMainWindow(*machine, hwnd);
             // Without a back buffer nothing can be drawn at all: refuse the
             // window, which ends start-up.
-            if (!machine->screen.pixels) return -1;
+            if (!machine->screen.pixels) {
+                CloseDisplay(hwnd);
+                return -1;
+            }
             SetTimer(hwnd, FRAME_TIMER, FRAME_TIMER_MS, nullptr);
             return 0;
         }
@@ -99,6 +153,7 @@ LRESULT MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
+            if (machine) PanelTap(machine->buttons, hwnd, message, wParam, lParam);
             return 0;
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -2,6 +2,7 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
+#include "gfx/font.h"
 #include "platform/gx.h"
 #include "platform/system.h"
 #include "resources/resources.h"
@@ -77,7 +78,10 @@ int InitInstance(HINSTANCE instance, int) {
 
 int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
     InitGraphics();
-    if (!InitInstance(instance, showCommand)) return StartupStatus;
+    if (!InitInstance(instance, showCommand)) {
+        FreeFont();
+        return StartupStatus;
+    }
     SetTuningValues();
     // Two start-up steps of the handheld have nothing to do on the desktop:
     // clearing user notifications left for the program (there is no such
@@ -92,5 +96,6 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
             DispatchMessageW(&msg);
         }
     }
+    FreeFont();
     return static_cast<int>(msg.wParam);
 }
