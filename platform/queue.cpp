@@ -57,28 +57,36 @@ static bool QueueHolds(UINT message) {
     return false;
 }
 
-// The next message by the order above, taken off the queue with remove.
-static bool NextMessage(MSG* msg, bool remove) {
+// A filter of 0 and 0 takes every message, else those from first to last.
+static bool InFilter(UINT message, UINT first, UINT last) {
+    return (first == 0 && last == 0) || (message >= first && message <= last);
+}
+
+// The next message by the order above that passes the filter, taken off the
+// queue with remove.
+static bool NextMessage(MSG* msg, bool remove, UINT first = 0, UINT last = 0) {
     CoreState& c = Core();
-    if (!c.posted.empty()) {
-        *msg = c.posted.front();
-        if (remove) c.posted.pop_front();
+    for (auto m = c.posted.begin(); m != c.posted.end(); ++m) {
+        if (!InFilter(m->message, first, last)) continue;
+        *msg = *m;
+        if (remove) c.posted.erase(m);
         return true;
     }
     const DWORD now = GetTickCount();
-    if (c.quit) {
+    if (c.quit && InFilter(WM_QUIT, first, last)) {
         *msg = {nullptr, WM_QUIT, static_cast<WPARAM>(c.quitCode), 0, now, {0, 0}, 0};
         if (remove) c.quit = false;
         return true;
     }
     for (const auto& w : c.windows) {
-        if (!w->alive || !w->visible || !w->invalid) continue;
+        if (!w->alive || !w->visible || !w->invalid || !InFilter(WM_PAINT, first, last)) continue;
         *msg = {w.get(), WM_PAINT, 0, 0, now, {0, 0}, 0};
         // Taking the paint message validates the window, so that a loop
         // that removes messages without dispatching them still ends.
         if (remove) w->invalid = false;
         return true;
     }
+    if (!InFilter(WM_TIMER, first, last)) return false;
     const uint64_t nowUs = NowUs();
     Timer* due = nullptr;
     for (Timer& t : c.timers)
@@ -129,9 +137,9 @@ BOOL GetMessageW(MSG* msg, HWND, UINT, UINT) {
     }
 }
 
-BOOL PeekMessageW(MSG* msg, HWND, UINT, UINT, UINT removeFlags) {
+BOOL PeekMessageW(MSG* msg, HWND, UINT filterMin, UINT filterMax, UINT removeFlags) {
     Look();
-    if (!NextMessage(msg, (removeFlags & PM_REMOVE) != 0)) return FALSE;
+    if (!NextMessage(msg, (removeFlags & PM_REMOVE) != 0, filterMin, filterMax)) return FALSE;
     if (removeFlags & PM_REMOVE) NoteTaken(*msg);
     return TRUE;
 }

@@ -175,7 +175,10 @@ void OnWindow(const SDL_WindowEvent& w) {
     switch (w.event) {
         case SDL_WINDOWEVENT_CLOSE: PlatformRequestClose(); break;
         case SDL_WINDOWEVENT_FOCUS_GAINED: platform::SetActive(true, false); break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: platform::SetActive(false, false); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            s.stylusInside = false;
+            platform::SetActive(false, false);
+            break;
         case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_HIDDEN: s.minimised = true; break;
         case SDL_WINDOWEVENT_RESTORED:

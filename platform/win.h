@@ -241,6 +241,8 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
 // than 0, 0 are not supported). Returns 0 for WM_QUIT, else non-zero.
 BOOL GetMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
 // Looks at the queue without waiting; with PM_REMOVE the message is taken.
+// Only messages from filterMin to filterMax are looked at (all for 0, 0),
+// WM_QUIT, WM_PAINT and WM_TIMER included; hwnd is not a filter.
 BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
 // Appends a message to the queue. A handle of another running copy passes
 // the message to that copy.

@@ -57,6 +57,9 @@ void SetActive(bool active, bool now) {
     } else {
         c.foreground = nullptr;
         c.focus = nullptr;
+        // The button may come up over another window, unseen: a stylus held
+        // as the focus goes counts as lifted, so nothing waits for it.
+        c.stylusDown = false;
         Send(now, main, WM_ACTIVATE, WA_INACTIVE, 0);
         Send(now, main, WM_KILLFOCUS, 0, 0);
     }
@@ -82,8 +85,17 @@ void PostFromOtherCopy(const std::wstring& className, const std::wstring& title,
     if (HWND hwnd = FindOwnWindow(className, title)) PostMessageW(hwnd, message, wParam, lParam);
 }
 
+// Comes in while the game may be anywhere (a delay, a fade, a present), so
+// the activation waits in the queue of sent messages for the game's next
+// look at its messages.
 void RaiseFromOtherCopy(const std::wstring& className, const std::wstring& title) {
-    if (HWND hwnd = FindOwnWindow(className, title)) SetForegroundWindow(hwnd);
+    HWND hwnd = FindOwnWindow(className, title);
+    if (!hwnd) return;
+    Core().foreground = hwnd;
+    if (!hwnd->dialog) {
+        SetActive(true, false);
+        Current().raise(hwnd);
+    }
 }
 
 void ResetCore() {
