@@ -162,7 +162,7 @@ int32_t PlayGambleLadder(Machine& m, int32_t stake) {
         Delay(3000);
     }
     FadeOut(s, MakeColour(0, 0, 0), FadeStep);
-    ShownScreen = ScreenReport{};
+    ReportScreen("machine");
     RedrawAll(m);
     FadeIn(s, MakeColour(0, 0, 0), FadeStep);
     return l.value;

@@ -8,6 +8,11 @@ int32_t FadeStep = 50;
 int32_t MorphStep = 20;
 int32_t AppReady = 0;
 ScreenReport ShownScreen;
+
+void ReportScreen(const char* name) {
+    ShownScreen = ScreenReport{};
+    ShownScreen.name = name;
+}
 GXKeyList GapiKeys = {};
 
 // Built in this order; each registers its destructor as it is built.

@@ -4,11 +4,22 @@
 #include <cstdint>
 
 struct ScreenReport {
-    const char* name = "machine";  // "machine", "ladder", "about", ...
-    // The gamble ladder's current rung, phase and the value held.
+    // "machine", "ladder", "about", "splash", "prompt", "table", "paytable"
+    // or "names".
+    const char* name = "machine";
+    // The gamble ladder: the rung stood on, the phase of its lights and the
+    // value held.
     int32_t rung = 0;
     int32_t phase = 0;
     int32_t value = 0;
+    // A prompt's title.
+    const char* title = "";
+    // Name entry: the name so far and the letter shown (0 for A).
+    const char* entered = "";
+    int32_t letter = 0;
 };
 
 extern ScreenReport ShownScreen;
+
+// Shows a screen by name, clearing what the last one reported.
+void ReportScreen(const char* name);

@@ -14,7 +14,7 @@
 namespace {
 
 // The game gets this long after the script's close request before the run
-// is given up as hung (the gamble ladder, for one, ignores closing).
+// is given up as hung.
 constexpr uint64_t CLOSE_GRACE_US = 600ull * 1000 * 1000;
 constexpr int FAILED = 3;
 
@@ -223,9 +223,15 @@ std::string MachineStateJson(const Machine& m) {
             << ",\"held\":" << r.held << "}";
     }
     out << "],\"screen\":\"" << ShownScreen.name << "\"";
-    if (std::string(ShownScreen.name) == "ladder")
+    const std::string screen = ShownScreen.name;
+    if (screen == "ladder")
         out << ",\"rung\":" << ShownScreen.rung << ",\"phase\":" << ShownScreen.phase
             << ",\"value\":" << ShownScreen.value;
+    else if (screen == "prompt")
+        out << ",\"title\":\"" << ShownScreen.title << "\"";
+    else if (screen == "names")
+        out << ",\"name\":\"" << ShownScreen.entered << "\",\"letter\":\"" << char('A' + ShownScreen.letter)
+            << "\"";
     out << "}";
     return out.str();
 }

@@ -77,9 +77,9 @@ static void OnCommand(Machine& machine, HWND hwnd, WORD command) {
             Spin(machine, true);
             break;
         case CMD_ABOUT:
-            ShownScreen.name = "about";
+            ReportScreen("about");
             DialogBoxParamW(PlatformModule(), MAKEINTRESOURCEW(IDD_ABOUT), hwnd, AboutDlgProc, 0);
-            ShownScreen.name = "machine";
+            ReportScreen("machine");
             break;
         default:
             break;  // unknown numbers do nothing
