@@ -13,6 +13,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cstdio>
 #include <map>
@@ -358,6 +359,11 @@ void EndDraw() {
         while (ClockUs() < slot) WaitUntil(slot);
     }
     s.lastPresentUs = ClockUs();
+    static const bool tracePresents = [] {
+        const char* trace = std::getenv("VANTARO_TRACE");
+        return trace && std::strcmp(trace, "presents") == 0;
+    }();
+    if (tracePresents) PlatformTrace("present %llu", static_cast<unsigned long long>(s.lastPresentUs));
     // The frame timer presents twice a second while nothing changes; the
     // window already shows that frame, so an idle game renders nothing.
     if (std::memcmp(s.shown, s.frame, sizeof s.frame) == 0) return;
