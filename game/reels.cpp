@@ -78,19 +78,60 @@ int FindSymbol(int reel, int symbol) {
     return 0;
 }
 
+namespace {
+// Each reel's strip composed once over white, at full strength and faded
+// for a held reel: strip indices -2 to 11, top to bottom, 50 pixels each,
+// which covers every window a reel can show at any offset. A frame of the
+// reels is then one copy of 150 rows per reel.
+constexpr int STRIP_FIRST = -2;
+constexpr int STRIP_IMAGE_HEIGHT = (STRIP_LENGTH + 4) * SYMBOL_SIZE;
+
+struct ReelStripImages {
+    Surface strip[REEL_COUNT][2];  // [reel][held]
+    const uint16_t* builtFrom = nullptr;  // SymbolImage's pixels when built
+};
+
+ReelStripImages& Strips() {
+    static ReelStripImages strips;
+    return strips;
+}
+}  // namespace
+
+int BuildReelStrips() {
+    ReelStripImages& s = Strips();
+    s.builtFrom = nullptr;
+    if (!SymbolImage.pixels) return 0;
+    const uint8_t alpha = SymbolImage.alpha;
+    for (int i = 0; i < REEL_COUNT; ++i) {
+        for (int held = 0; held < 2; ++held) {
+            Surface& strip = s.strip[i][held];
+            if (!strip.Create(REEL_WIDTH, STRIP_IMAGE_HEIGHT)) {
+                SymbolImage.SetAlpha(alpha);
+                return 0;
+            }
+            strip.Fill(0xFFFF);
+            SymbolImage.SetAlpha(held ? 128 : 255);
+            for (int k = 0; k < STRIP_LENGTH + 4; ++k) {
+                const uint8_t symbol = SymbolAt(i, STRIP_FIRST + k);
+                Blit(strip, 0, SYMBOL_SIZE * k, SYMBOL_SIZE, SYMBOL_SIZE, SymbolImage, SymbolTiles[symbol][0],
+                     SymbolTiles[symbol][1], BLIT_KEYED_BLEND);
+            }
+        }
+    }
+    SymbolImage.SetAlpha(alpha);
+    s.builtFrom = SymbolImage.pixels;
+    return 1;
+}
+
 void DrawReels(const ReelSet& reels, Surface& screen) {
-    Surface window;
-    if (!window.Create(REEL_WIDTH, REEL_HEIGHT)) return;
+    ReelStripImages& s = Strips();
+    if (s.builtFrom != SymbolImage.pixels && !BuildReelStrips()) return;
     for (int i = 0; i < REEL_COUNT; ++i) {
         const Reel& r = reels.reel[i];
-        window.Fill(0xFFFF);
-        SymbolImage.SetAlpha(r.held ? 128 : 255);
-        for (int k = 0; k < 5; ++k) {
-            const uint8_t symbol = SymbolAt(i, r.position - 2 + k);
-            Blit(window, 0, SYMBOL_SIZE * k - SYMBOL_SIZE + r.offset, SYMBOL_SIZE, SYMBOL_SIZE, SymbolImage,
-                 SymbolTiles[symbol][0], SymbolTiles[symbol][1], BLIT_KEYED_BLEND);
-        }
-        Blit(screen, REEL_LEFT + REEL_PITCH * i, REEL_TOP, REEL_WIDTH, REEL_HEIGHT, window, 0, 0, BLIT_COPY);
+        // The symbol at the win line, position, sits in the window's middle
+        // row, shifted by the offset.
+        const int32_t top = (WrapIndex(r.position) - STRIP_FIRST - 1) * SYMBOL_SIZE - r.offset;
+        Blit(screen, REEL_LEFT + REEL_PITCH * i, REEL_TOP, REEL_WIDTH, REEL_HEIGHT, s.strip[i][r.held ? 1 : 0], 0,
+             top, BLIT_COPY);
     }
-    window.Free();
 }

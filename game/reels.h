@@ -57,5 +57,9 @@ int FindSymbol(int reel, int symbol);
 // The symbol at a strip index of a reel, wrapping the index.
 uint8_t SymbolAt(int reel, int32_t index);
 // The four reel windows into the back buffer, held reels faded; presents
-// nothing.
+// nothing. Draws from pictures of the strips made from SymbolImage, made
+// again when SymbolImage's pixels change.
 void DrawReels(const ReelSet& reels, Surface& screen);
+// Makes the strip pictures from SymbolImage now (start-up does, after
+// loading it); 0 if there is no SymbolImage or no memory for them.
+int BuildReelStrips();

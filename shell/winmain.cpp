@@ -1,5 +1,6 @@
 #include "shell/winmain.h"
 
+#include "game/reels.h"
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
 #include "gfx/font.h"
@@ -65,6 +66,7 @@ int InitInstance(HINSTANCE instance, int) {
     if (!LoadBitmapFile(SymbolImage, ProgramPathNarrow("Images\\fruit.bmp")))
         return FailStartup(L"fruit.bmp", L"Load Error");
     SymbolImage.SetTransparent(SymbolImage.pixels[0]);
+    if (!BuildReelStrips()) return FailStartup(L"fruit.bmp", L"Load Error");
     if (!LoadBitmapFile(MachineImage, ProgramPathNarrow("Images\\machine.bmp")))
         return FailStartup(L"machine.bmp", L"Load Error");
 

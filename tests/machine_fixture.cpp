@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "game/reels.h"
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
 #include "platform/gx.h"
@@ -29,6 +30,7 @@ void MachineTest::Start(uint32_t startTick) {
     ASSERT_TRUE(LoadBitmapResource(LcdDigitFont, PlatformModule(), L"LCD"));
     ASSERT_TRUE(LoadBitmapFile(SymbolImage, (images + "fruit.bmp").c_str()));
     SymbolImage.SetTransparent(SymbolImage.pixels[0]);
+    ASSERT_TRUE(BuildReelStrips());
     ASSERT_TRUE(LoadBitmapFile(MachineImage, (images + "machine.bmp").c_str()));
     m.screen.Free();
     for (Reel& r : m.reels.reel) r.held = 0;

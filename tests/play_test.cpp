@@ -10,6 +10,7 @@
 #include "game/holds.h"
 #include "game/money.h"
 #include "game/paytable.h"
+#include "game/reels.h"
 #include "game/spin.h"
 #include "gfx/display.h"
 #include "shell/program.h"
@@ -374,3 +375,57 @@ TEST_F(Play, RandomSpinIsFreeAndKeepsTheFeatureCountOnlyWithTheFlag) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a reel window shows, worked out pixel by pixel from the symbol
+// picture: five tiles 50 pixels apart from strip index position - 2, the
+// first at offset - 50, over white; a held reel's symbols half faded.
+uint16_t ExpectedReelPixel(const Reel& r, int reel, int x, int y) {
+    const int k = (y - r.offset + 50) / 50;  // y - offset + 50 is 1..248
+    const int symbol = ReelStrips[reel][((r.position - 2 + k) % 10 + 10) % 10];
+    const int sy = y - (50 * k - 50 + r.offset);
+    const uint16_t pixel =
+        SymbolImage.pixels[(SymbolTiles[symbol][1] + sy) * SymbolImage.width + SymbolTiles[symbol][0] + x];
+    if (pixel == SymbolImage.pixels[0]) return 0xFFFF;
+    return r.held ? BlendColour(0xFFFF, pixel, 128) : pixel;
+}
+
+}  // namespace
+
+TEST_F(Play, ReelWindowsShowTheirStripsAtEveryPositionOffsetAndHold) {
+    Surface screen;
+    ASSERT_TRUE(screen.Create(240, 320));
+    ReelSet reels;
+    int checked = 0;
+    for (int position = 0; position < 10; ++position) {
+        for (int offset : {-49, -41, -30, -10, -1, 0, 1, 9, 25, 40, 49}) {
+            for (int i = 0; i < REEL_COUNT; ++i) {
+                reels.reel[i].position = (position + 3 * i) % 10;
+                reels.reel[i].offset = offset;
+                reels.reel[i].held = ((position + offset + i) & 1);
+            }
+            screen.Fill(0x1234);
+            DrawReels(reels, screen);
+            for (int i = 0; i < REEL_COUNT; ++i) {
+                for (int y = 0; y < REEL_HEIGHT; ++y) {
+                    for (int x = 0; x < REEL_WIDTH; ++x) {
+                        const uint16_t got = screen.pixels[(REEL_TOP + y) * 240 + REEL_LEFT + REEL_PITCH * i + x];
+                        const uint16_t want = ExpectedReelPixel(reels.reel[i], i, x, y);
+                        if (got != want) {
+                            ADD_FAILURE() << "reel " << i << " position " << reels.reel[i].position << " offset "
+                                          << offset << " held " << reels.reel[i].held << " at " << x << "," << y;
+                            return;
+                        }
+                        ++checked;
+                    }
+                }
+            }
+            // Nothing outside the windows.
+            EXPECT_EQ(screen.pixels[(REEL_TOP - 1) * 240 + REEL_LEFT], 0x1234);
+            EXPECT_EQ(screen.pixels[(REEL_TOP + REEL_HEIGHT) * 240 + REEL_LEFT], 0x1234);
+            EXPECT_EQ(screen.pixels[REEL_TOP * 240 + REEL_LEFT + REEL_WIDTH], 0x1234);
+        }
+    }
+    EXPECT_EQ(checked, 10 * 11 * 4 * REEL_WIDTH * REEL_HEIGHT);
+}
