@@ -170,6 +170,11 @@ bool Blit(Surface& destination, int32_t x, int32_t y, int32_t w, int32_t h, cons
         BlitRow(d, s, w * h, mode, source.transparent, source.alpha);
         return true;
     }
+    if (mode == BLIT_COPY) {
+        for (int32_t row = 0; row < h; ++row, d += destination.width, s += source.width)
+            std::memmove(d, s, static_cast<size_t>(w) * 2);
+        return true;
+    }
     for (int32_t row = 0; row < h; ++row) {
         BlitRow(d, s, w, mode, source.transparent, source.alpha);
         d += destination.width;
@@ -201,16 +206,16 @@ bool StretchBlit(Surface& destination, const Surface& source, int32_t x, int32_t
         const int32_t sourceRow = std::min(static_cast<int32_t>(fy >> 16), source.height - 1);
         const uint16_t* s = source.pixels + static_cast<ptrdiff_t>(sourceRow) * source.width;
         uint16_t* d = destination.pixels + static_cast<ptrdiff_t>(y + row) * destination.width + x;
+        // The row's source pixels gathered, then put down as one row of the
+        // mode, a piece at a time.
         int64_t fx = fx0;
-        for (int32_t i = 0; i < w; ++i, fx += xStep) {
-            const uint16_t p = s[std::min(static_cast<int32_t>(fx >> 16), source.width - 1)];
-            switch (mode) {
-                case BLIT_COPY: d[i] = p; break;
-                case BLIT_KEYED: if (p != key) d[i] = p; break;
-                case BLIT_BLEND: d[i] = BlendColour(d[i], p, alpha); break;
-                case BLIT_KEYED_BLEND: if (p != key) d[i] = BlendColour(d[i], p, alpha); break;
-                default: break;
-            }
+        uint16_t gathered[256];
+        for (int32_t done = 0; done < w;) {
+            const int32_t n = std::min<int32_t>(w - done, 256);
+            for (int32_t i = 0; i < n; ++i, fx += xStep)
+                gathered[i] = s[std::min(static_cast<int32_t>(fx >> 16), source.width - 1)];
+            BlitRow(d + done, gathered, n, mode, key, alpha);
+            done += n;
         }
     }
     return true;

@@ -1,5 +1,6 @@
 #include "gfx/font.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -68,8 +69,11 @@ const GlyphSource Alphabet[GLYPH_SLOTS] = {
     {'/', {"::::::o", ":::::o:", "::::o::", ":::o:::", "::o::::", ":o:::::", "o::::::"}},
 };
 
-// Each row in a buffer of its own, as the glyphs are built at start-up.
+// Each row in a buffer of its own, as the glyphs are built at start-up, and
+// the same row as a mask of lit dots (bit k for dot k), which is what text
+// is drawn from.
 char* GlyphRows[GLYPH_SLOTS][GLYPH_ROWS];
+uint8_t GlyphMasks[GLYPH_SLOTS][GLYPH_ROWS];
 uint8_t GlyphIndex[256];
 
 constexpr int ROW_BUFFER = 10;
@@ -83,9 +87,20 @@ constexpr int LAST_LINE_Y = 300;
 
 void SetGlyph(int slot, const char* r0, const char* r1, const char* r2, const char* r3, const char* r4,
               const char* r5, const char* r6) {
+    if (slot < 0 || slot >= GLYPH_SLOTS) return;
     const char* rows[GLYPH_ROWS] = {r0, r1, r2, r3, r4, r5, r6};
-    for (int r = 0; r < GLYPH_ROWS; ++r)
-        if (GlyphRows[slot][r]) std::memcpy(GlyphRows[slot][r], rows[r], std::strlen(rows[r]) + 1);
+    for (int r = 0; r < GLYPH_ROWS; ++r) {
+        char* row = GlyphRows[slot][r];
+        if (!row) continue;
+        // A row longer than its buffer keeps what fits.
+        const size_t n = std::min(std::strlen(rows[r]), static_cast<size_t>(ROW_BUFFER - 1));
+        std::memcpy(row, rows[r], n);
+        row[n] = '\0';
+        uint8_t mask = 0;
+        for (size_t k = 0; k < std::min(n, static_cast<size_t>(GLYPH_ROWS)); ++k)
+            if (row[k] == 'o') mask = static_cast<uint8_t>(mask | 1u << k);
+        GlyphMasks[slot][r] = mask;
+    }
 }
 
 void BuildFont() {
@@ -106,6 +121,7 @@ void FreeFont() {
             std::free(row);
             row = nullptr;
         }
+    std::memset(GlyphMasks, 0, sizeof GlyphMasks);
 }
 
 int DrawText(Surface& surface, const char* text, int32_t x, int32_t y, uint16_t colour) {
@@ -120,14 +136,20 @@ int DrawText(Surface& surface, const char* text, int32_t x, int32_t y, uint16_t 
             y += LINE_SPACING;
         } else {
             const uint8_t slot = GlyphIndex[ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch];
-            for (int k = 0; k < GLYPH_ROWS; ++k)
-                for (int r = 0; r < GLYPH_ROWS; ++r) {
-                    const char* row = GlyphRows[slot][r];
-                    if (!row || row[k] != 'o') continue;
-                    const int32_t px = x + k, py = y + r;
-                    if (px >= 0 && py >= 0 && px < surface.width && py < surface.height)
-                        surface.PutPixel(px, py, colour);
-                }
+            const uint8_t* masks = GlyphMasks[slot];
+            if (x >= 0 && y >= 0 && x + GLYPH_ROWS <= surface.width && y + GLYPH_ROWS <= surface.height) {
+                uint16_t* cell = surface.pixels + y * surface.width + x;
+                for (int r = 0; r < GLYPH_ROWS; ++r, cell += surface.width)
+                    for (unsigned m = masks[r], k = 0; m; m >>= 1, ++k)
+                        if (m & 1) cell[k] = colour;
+            } else {
+                for (int r = 0; r < GLYPH_ROWS; ++r)
+                    for (unsigned m = masks[r], k = 0; m; m >>= 1, ++k) {
+                        const int32_t px = x + static_cast<int32_t>(k), py = y + r;
+                        if ((m & 1) && px >= 0 && py >= 0 && px < surface.width && py < surface.height)
+                            surface.PutPixel(px, py, colour);
+                    }
+            }
             x += ADVANCE;
         }
         if (x > WRAP_X) {
