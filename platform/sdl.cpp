@@ -3,11 +3,11 @@
 //
 // The path of a frame: the game writes the 240 x 320 RGB565 frame memory
 // that GXBeginDraw hands out; GXEndDraw waits for its 1/60 s slot (moving
-// window events into the queue meanwhile), uploads the memory to a streaming
-// texture of the same format and copies it to the window at the largest
-// whole scale that fits, centred with black bars, nearest-neighbour, so the
-// pixels stay crisp. The texture keeps the last frame, which is how the
-// window repaints itself when it is uncovered while the game is busy.
+// window events into the queue meanwhile) and writes the rows that changed
+// into the window's own surface at the largest whole scale that fits,
+// centred with black bars, nearest-neighbour, so the pixels stay crisp. A
+// copy of the last frame shown is how the window repaints itself when it is
+// uncovered while the game is busy.
 #include <SDL.h>
 #include <png.h>
 #include <time.h>
@@ -37,12 +37,10 @@ struct Clip {
 struct State {
     PlatformOptions options;
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
     bool hidden = true;
     bool minimised = false;
     uint16_t frame[WIDTH * HEIGHT] = {};
-    uint16_t shown[WIDTH * HEIGHT] = {};  // what the texture holds
+    uint16_t shown[WIDTH * HEIGHT] = {};  // what the window shows
     uint64_t lastPresentUs = NEVER;
     bool stylusInside = false;
     Uint32 requestEvent = 0;
@@ -67,7 +65,7 @@ uint64_t ClockUs() {
 }
 
 // Where the frame sits in the window: scale and top-left corner, in pixels
-// of the renderer's output.
+// of the window's surface.
 struct Placement {
     int scale;
     int x;
@@ -76,28 +74,57 @@ struct Placement {
 
 Placement Place() {
     int w = WIDTH, h = HEIGHT;
-    if (S().renderer) SDL_GetRendererOutputSize(S().renderer, &w, &h);
+    if (S().window) SDL_GetWindowSizeInPixels(S().window, &w, &h);
     const int scale = std::max(1, std::min(w / WIDTH, h / HEIGHT));
     return {scale, (w - WIDTH * scale) / 2, (h - HEIGHT * scale) / 2};
 }
 
-void Render() {
+// Frame rows first to last, scaled up by whole pixels, into the window's own
+// surface (client memory the window system copies from), and only those
+// rows shown; whole: the black bars too, and the entire window.
+void RenderRows(int first, int last, bool whole) {
     State& s = S();
-    if (!s.renderer || !s.texture) return;
-    const Placement p = Place();
-    const SDL_Rect target = {p.x, p.y, WIDTH * p.scale, HEIGHT * p.scale};
-    SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(s.renderer);
-    SDL_RenderCopy(s.renderer, s.texture, nullptr, &target);
-    SDL_RenderPresent(s.renderer);
+    SDL_Surface* out = s.window ? SDL_GetWindowSurface(s.window) : nullptr;
+    if (!out || out->format->BytesPerPixel != 4) return;
+    static uint32_t colours[65536];  // RGB565 to the surface's format
+    static Uint32 coloursFormat = 0;
+    if (coloursFormat != out->format->format) {
+        for (uint32_t c = 0; c < 65536; ++c)
+            colours[c] = SDL_MapRGB(out->format, static_cast<Uint8>(((c >> 11) * 255 + 15) / 31),
+                                    static_cast<Uint8>((((c >> 5) & 63) * 255 + 31) / 63),
+                                    static_cast<Uint8>(((c & 31) * 255 + 15) / 31));
+        coloursFormat = out->format->format;
+    }
+    // Placed by the surface's own size, which is what the memory holds even
+    // while a resize is still on its way.
+    const int scale = std::max(1, std::min(out->w / WIDTH, out->h / HEIGHT));
+    if (out->w < WIDTH * scale || out->h < HEIGHT * scale) return;
+    const Placement p = {scale, (out->w - WIDTH * scale) / 2, (out->h - HEIGHT * scale) / 2};
+    if (whole) SDL_FillRect(out, nullptr, SDL_MapRGB(out->format, 0, 0, 0));
+    if (SDL_MUSTLOCK(out)) SDL_LockSurface(out);
+    std::vector<uint32_t> row(static_cast<size_t>(WIDTH) * p.scale);
+    for (int y = first; y <= last; ++y) {
+        const uint16_t* in = s.frame + y * WIDTH;
+        for (int x = 0, o = 0; x < WIDTH; ++x)
+            for (int k = 0; k < p.scale; ++k) row[o++] = colours[in[x]];
+        for (int k = 0; k < p.scale; ++k)
+            std::memcpy(static_cast<uint8_t*>(out->pixels) + (p.y + y * p.scale + k) * out->pitch + p.x * 4,
+                        row.data(), row.size() * 4);
+    }
+    if (SDL_MUSTLOCK(out)) SDL_UnlockSurface(out);
+    const SDL_Rect changed = {p.x, p.y + first * p.scale, WIDTH * p.scale, (last - first + 1) * p.scale};
+    if (whole) SDL_UpdateWindowSurface(s.window);
+    else SDL_UpdateWindowSurfaceRects(s.window, &changed, 1);
 }
+
+void Render() { RenderRows(0, HEIGHT - 1, true); }
 
 // A point of the window (in SDL's window coordinates) in the frame; false on
 // the black bars.
 bool ToFrame(int wx, int wy, int* fx, int* fy) {
     int ww = 1, wh = 1, pw = 1, ph = 1;
     SDL_GetWindowSize(S().window, &ww, &wh);
-    SDL_GetRendererOutputSize(S().renderer, &pw, &ph);
+    SDL_GetWindowSizeInPixels(S().window, &pw, &ph);
     const Placement p = Place();
     const int px = wx * pw / std::max(ww, 1), py = wy * ph / std::max(wh, 1);
     const int x = px - p.x, y = py - p.y;
@@ -284,8 +311,6 @@ void SetIcon(HICON icon) {
 bool CreateWindow(HWND hwnd) {
     State& s = S();
     const int scale = ChooseScale();
-    // Hidden until the renderer exists: making a renderer may re-create the
-    // window, which should not flash on the desktop.
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     if (s.options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     s.window = SDL_CreateWindow(platform::Narrow(hwnd->title.c_str()).c_str(), SDL_WINDOWPOS_CENTERED,
@@ -294,16 +319,14 @@ bool CreateWindow(HWND hwnd) {
     SDL_SetWindowMinimumSize(s.window, WIDTH, HEIGHT);
     PlatformTrace("window %dx%d at scale %d", WIDTH * scale, HEIGHT * scale, scale);
     SetIcon(hwnd->icon);
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    s.renderer = SDL_CreateRenderer(s.window, -1, 0);
-    if (!s.renderer) s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!s.renderer) return false;
-    s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, WIDTH, HEIGHT);
-    if (!s.texture) return false;
-    SDL_UpdateTexture(s.texture, nullptr, s.frame, WIDTH * 2);
+    // The window system's own image of the window, not a texture of a
+    // renderer: with SDL's default a software OpenGL (Mesa's llvmpipe, as
+    // in virtual machines and under Xvfb) scales every frame at a fifth of
+    // a core while the reels spin.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (!SDL_GetWindowSurface(s.window)) return false;
     std::memcpy(s.shown, s.frame, sizeof s.frame);
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(s.renderer, &info) == 0) PlatformTrace("renderer %s", info.name);
+    PlatformTrace("output window-surface");
     return true;
 }
 
@@ -326,11 +349,7 @@ void WindowShown(HWND hwnd, bool shown) {
 
 void DestroyVideo() {
     State& s = S();
-    if (s.texture) SDL_DestroyTexture(s.texture);
-    if (s.renderer) SDL_DestroyRenderer(s.renderer);
     if (s.window) SDL_DestroyWindow(s.window);
-    s.texture = nullptr;
-    s.renderer = nullptr;
     s.window = nullptr;
     s.hidden = true;
 }
@@ -354,22 +373,30 @@ uint16_t* BeginDraw(bool) {
 
 void EndDraw() {
     State& s = S();
-    if (s.lastPresentUs != NEVER) {
+    uint64_t now = ClockUs();
+    if (s.lastPresentUs == NEVER) {
+        s.lastPresentUs = now;
+    } else {
         const uint64_t slot = s.lastPresentUs + platform::FRAME_US;
-        while (ClockUs() < slot) WaitUntil(slot);
+        while ((now = ClockUs()) < slot) WaitUntil(slot);
+        // Slots follow one another in exact steps of 1/60 s, however late
+        // the wait woke; a present a whole slot late starts the count afresh.
+        s.lastPresentUs = now - slot < platform::FRAME_US ? slot : now;
     }
-    s.lastPresentUs = ClockUs();
     static const bool tracePresents = [] {
         const char* trace = std::getenv("VANTARO_TRACE");
         return trace && std::strcmp(trace, "presents") == 0;
     }();
-    if (tracePresents) PlatformTrace("present %llu", static_cast<unsigned long long>(s.lastPresentUs));
+    if (tracePresents) PlatformTrace("present %llu", static_cast<unsigned long long>(now));
     // The frame timer presents twice a second while nothing changes; the
     // window already shows that frame, so an idle game renders nothing.
     if (std::memcmp(s.shown, s.frame, sizeof s.frame) == 0) return;
+    // Only the rows that changed: a spin frame is the reel area alone.
+    int first = 0, last = HEIGHT - 1;
+    while (std::memcmp(s.shown + first * WIDTH, s.frame + first * WIDTH, WIDTH * 2) == 0) ++first;
+    while (std::memcmp(s.shown + last * WIDTH, s.frame + last * WIDTH, WIDTH * 2) == 0) --last;
     std::memcpy(s.shown, s.frame, sizeof s.frame);
-    SDL_UpdateTexture(s.texture, nullptr, s.frame, WIDTH * 2);
-    Render();
+    RenderRows(first, last, false);
 }
 
 void AudioCallback(void*, Uint8* stream, int length) {
