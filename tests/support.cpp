@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <png.h>
 #include <signal.h>
 #include <spawn.h>
@@ -30,12 +31,41 @@ void StartHeadless(uint32_t startTick) {
     SetPixelFormatFlags(0x80);
 }
 
+namespace {
+
+std::vector<std::string> TempFolders;
+
+int OpenUp(const char* path, const struct stat* st, int type, FTW*) {
+    if (type == FTW_D || type == FTW_DNR) chmod(path, (st->st_mode & 07777) | S_IRWXU);
+    return 0;
+}
+
+int RemoveOne(const char* path, const struct stat*, int, FTW*) {
+    remove(path);
+    return 0;
+}
+
+// Every folder a test made goes when the test program ends, whatever a test
+// did to its permissions; VANTARO_KEEP_TEST_FILES keeps them for a look.
+void RemoveTempFolders() {
+    if (std::getenv("VANTARO_KEEP_TEST_FILES")) return;
+    for (const std::string& folder : TempFolders) {
+        nftw(folder.c_str(), OpenUp, 16, FTW_PHYS);
+        nftw(folder.c_str(), RemoveOne, 16, FTW_PHYS | FTW_DEPTH);
+    }
+}
+
+}  // namespace
+
 std::string MakeTempFolder() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/vantaro-test-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back(0);
-    return mkdtemp(buffer.data()) ? std::string(buffer.data()) : std::string();
+    if (!mkdtemp(buffer.data())) return std::string();
+    if (TempFolders.empty()) std::atexit(RemoveTempFolders);
+    TempFolders.push_back(buffer.data());
+    return buffer.data();
 }
 
 std::string ReadFile(const std::string& path) {
