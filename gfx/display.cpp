@@ -59,8 +59,8 @@ void ResumeDisplay(HWND window) {
 // (x, y), to the display address `out`, stepping by the pitches. A display
 // laid out as plain rows gets a block copy per row, or one for all of them.
 static void CopyToDisplay(uint8_t* out, const Surface& surface, int x, int y, int w, int h) {
-    const long xStep = Properties.cbxPitch & ~1L;
-    const long yStep = Properties.cbyPitch & ~1L;
+    const long xStep = GXPixelStep(Properties.cbxPitch);
+    const long yStep = GXPixelStep(Properties.cbyPitch);
     const uint16_t* row = surface.pixels + static_cast<ptrdiff_t>(y) * surface.width + x;
     if (xStep == 2 && yStep == 2L * w && w == surface.width) {
         std::memcpy(out, row, static_cast<size_t>(w) * h * 2);
@@ -92,7 +92,7 @@ void PresentRect(const Surface& surface, int x, int y, int w, int h) {
     x = std::max(x, 0);
     y = std::max(y, 0);
     if (surface.pixels && x2 > x && y2 > y) {
-        const long offset = (Properties.cbyPitch >> 1) * y * 2 + (Properties.cbxPitch >> 1) * x * 2;
+        const long offset = GXPixelStep(Properties.cbyPitch) * y + GXPixelStep(Properties.cbxPitch) * x;
         CopyToDisplay(memory + offset, surface, x, y, x2 - x, y2 - y);
     }
     GXEndDraw();

@@ -56,6 +56,7 @@ struct CoreState {
     bool active = false;
     bool stylusDown = false;
     DWORD lastModifiers = 0;
+    uint64_t keysDefaulted = 0;  // WM_KEYDOWN messages left to DefWindowProcW
     bool displayOpen = false;
     bool drawing = false;
 };

@@ -24,6 +24,11 @@ struct GXDisplayProperties {
     DWORD ffFormat;
 };
 
+// The byte step in frame memory that a pitch stands for: pixels are 16 bits
+// at even offsets, so an odd pitch steps by its even neighbour toward zero
+// (-641 by -640). Whoever writes or sizes frame memory steps by this.
+constexpr long GXPixelStep(long pitch) { return pitch - pitch % 2; }
+
 constexpr DWORD kfDirect = 0x20;
 constexpr DWORD kfDirect555 = 0x40;
 constexpr DWORD kfDirect565 = 0x80;

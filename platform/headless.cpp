@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "platform/core_state.h"
 #include "platform/internal.h"
 #include "platform/png.h"
 #include "platform/wave.h"
@@ -22,8 +23,10 @@ constexpr int HEIGHT = 320;
 struct State {
     uint64_t nowUs = 0;
     uint64_t lastPresentUs = NEVER;
-    long xPitch = 2;
+    long xPitch = 2;  // the layout in effect
     long yPitch = 480;
+    long nextXPitch = 2;  // the layout the next GXOpenDisplay takes
+    long nextYPitch = 480;
     bool openFails = false;
     std::vector<uint8_t> memory;
     size_t base = 0;
@@ -50,12 +53,17 @@ State& S() {
 volatile std::sig_atomic_t CloseSignal = 0;
 void OnSignal(int) { CloseSignal = 1; }
 
+// Takes up the next layout, with memory for exactly the steps the game
+// will take through it.
 void LayOutMemory() {
     State& s = S();
-    const size_t xSpan = static_cast<size_t>(std::labs(s.xPitch)) * (WIDTH - 1);
-    const size_t ySpan = static_cast<size_t>(std::labs(s.yPitch)) * (HEIGHT - 1);
+    s.xPitch = s.nextXPitch;
+    s.yPitch = s.nextYPitch;
+    const long xStep = GXPixelStep(s.xPitch), yStep = GXPixelStep(s.yPitch);
+    const size_t xSpan = static_cast<size_t>(std::labs(xStep)) * (WIDTH - 1);
+    const size_t ySpan = static_cast<size_t>(std::labs(yStep)) * (HEIGHT - 1);
     s.memory.assign(xSpan + ySpan + 2, 0);
-    s.base = (s.xPitch < 0 ? xSpan : 0) + (s.yPitch < 0 ? ySpan : 0);
+    s.base = (xStep < 0 ? xSpan : 0) + (yStep < 0 ? ySpan : 0);
 }
 
 uint64_t DriverNextDue() {
@@ -68,11 +76,11 @@ uint64_t DriverNextDue() {
 void Select(const PlatformOptions& options) {
     State& s = S();
     const headless::Driver* driver = s.driver;
-    const long xPitch = s.xPitch, yPitch = s.yPitch;
+    const long xPitch = s.nextXPitch, yPitch = s.nextYPitch;
     s = State();
     s.driver = driver;
-    s.xPitch = xPitch;
-    s.yPitch = yPitch;
+    s.nextXPitch = xPitch;
+    s.nextYPitch = yPitch;
     s.nowUs = static_cast<uint64_t>(options.startTick) * 1000;
     LayOutMemory();
 }
@@ -129,7 +137,12 @@ GXDisplayProperties Properties() {
     return {WIDTH, HEIGHT, S().xPitch, S().yPitch, 16, kfDirect | kfDirect565};
 }
 
-bool OpenDisplay() { return !S().openFails; }
+bool OpenDisplay() {
+    State& s = S();
+    if (s.openFails) return false;
+    if (s.xPitch != s.nextXPitch || s.yPitch != s.nextYPitch) LayOutMemory();
+    return true;
+}
 void CloseDisplay() {}
 
 uint16_t* BeginDraw(bool displayOpen) {
@@ -182,7 +195,21 @@ int MessageBox(const std::string& text, const std::string& caption) {
     return IDOK;
 }
 
-void Dialog(const std::string& title, const std::string&) { S().dialogs.push_back(title); }
+// The box stays up until the player presses a key or puts the stylus down,
+// or the program is asked to close; with no scripted input to come it
+// closes at once, as nobody could ever close it.
+void Dialog(const std::string& title, const std::string&) {
+    State& s = S();
+    s.dialogs.push_back(title);
+    for (;;) {
+        Pump(false, 0);
+        Look();
+        if (platform::TakeModalAnswer()) return;
+        const uint64_t due = DriverNextDue();
+        if (due == NEVER) return;
+        s.nowUs = due > s.nowUs ? due : s.nowUs + 1000;
+    }
+}
 
 void ShellCall(DWORD flags) { S().shell.push_back(flags); }
 
@@ -249,9 +276,8 @@ uint64_t NowUs() { return S().nowUs; }
 void Advance(uint32_t ms) { S().nowUs += static_cast<uint64_t>(ms) * 1000; }
 
 void SetPitches(long xPitch, long yPitch) {
-    S().xPitch = xPitch;
-    S().yPitch = yPitch;
-    LayOutMemory();
+    S().nextXPitch = xPitch;
+    S().nextYPitch = yPitch;
 }
 
 void SetOpenDisplayFails(bool fails) { S().openFails = fails; }
@@ -262,7 +288,7 @@ int DrawsOpen() { return S().drawsOpen; }
 std::vector<uint16_t> Frame() {
     const State& s = S();
     std::vector<uint16_t> frame(static_cast<size_t>(WIDTH) * HEIGHT);
-    const long xStep = s.xPitch & ~1L, yStep = s.yPitch & ~1L;
+    const long xStep = GXPixelStep(s.xPitch), yStep = GXPixelStep(s.yPitch);
     for (int y = 0; y < HEIGHT; ++y)
         for (int x = 0; x < WIDTH; ++x) {
             const uint8_t* p = s.memory.data() + s.base + x * xStep + y * yStep;
@@ -284,5 +310,6 @@ bool SoundPlaying() { return VoicePlaying(); }
 const std::vector<Box>& MessageBoxes() { return S().boxes; }
 const std::vector<DWORD>& ShellCalls() { return S().shell; }
 const std::vector<std::string>& Dialogs() { return S().dialogs; }
+uint64_t KeysDefaulted() { return platform::Core().keysDefaulted; }
 
 }  // namespace headless

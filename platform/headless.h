@@ -38,8 +38,9 @@ uint64_t NowUs();
 void Advance(uint32_t ms);
 
 // The display's frame memory layout, in bytes per pixel step and per row
-// (either may be negative, as for a frame buffer stored landscape). Takes
-// effect at the next GXOpenDisplay; 2 and 480 by default.
+// (either may be negative, as for a frame buffer stored landscape; an odd one
+// steps as GXPixelStep says). Takes effect at the next GXOpenDisplay, or at
+// the next fresh start of the platform; 2 and 480 by default.
 void SetPitches(long xPitch, long yPitch);
 void SetOpenDisplayFails(bool fails);
 
@@ -72,5 +73,7 @@ struct Box {
 const std::vector<Box>& MessageBoxes();
 const std::vector<DWORD>& ShellCalls();  // SHFullScreen flags, in order
 const std::vector<std::string>& Dialogs();  // titles of the modal dialogs shown
+// Key presses a window procedure left to DefWindowProcW instead of consuming.
+uint64_t KeysDefaulted();
 
 }  // namespace headless

@@ -97,6 +97,10 @@ bool IsActive();
 void InvalidateMain();
 void SetStylus(bool down);
 bool StylusIsDown();
+// For a modal box that waits for the player: takes the input queued since it
+// opened, up to and including the first key or stylus press and its release.
+// True when that press came, or a close was requested.
+bool TakeModalAnswer();
 // The earliest due time of any timer, NEVER without timers.
 uint64_t NextTimerDueUs();
 // A message for one of this program's own windows, sent by another copy.

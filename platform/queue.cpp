@@ -42,6 +42,28 @@ void PostInput(UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers) {
     c.posted.push_back(msg);
 }
 
+static bool IsInput(UINT message) {
+    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR ||
+           (message >= WM_MOUSEMOVE && message <= WM_LBUTTONUP);
+}
+
+bool TakeModalAnswer() {
+    CoreState& c = Core();
+    UINT release = 0;  // set once the press is found: the release that goes with it
+    for (auto m = c.posted.begin(); m != c.posted.end();) {
+        const UINT message = m->message;
+        if (!IsInput(message) || (release && message != release && message != WM_CHAR)) {
+            ++m;
+            continue;
+        }
+        m = c.posted.erase(m);
+        if (release && message == release) return true;
+        if (!release && message == WM_KEYDOWN) release = WM_KEYUP;
+        if (!release && message == WM_LBUTTONDOWN) release = WM_LBUTTONUP;
+    }
+    return release != 0 || c.closePending;
+}
+
 void SetStylus(bool down) { Core().stylusDown = down; }
 bool StylusIsDown() { return Core().stylusDown; }
 
@@ -49,12 +71,6 @@ uint64_t NextTimerDueUs() {
     uint64_t next = NEVER;
     for (const Timer& t : Core().timers) next = std::min(next, t.dueUs);
     return next;
-}
-
-static bool QueueHolds(UINT message) {
-    for (const MSG& m : Core().posted)
-        if (m.message == message) return true;
-    return false;
 }
 
 // A filter of 0 and 0 takes every message, else those from first to last.
@@ -126,8 +142,10 @@ BOOL GetMessageW(MSG* msg, HWND, UINT, UINT) {
     for (;;) {
         Look();
         // A close request that was taken off the queue without being
-        // handled is made again whenever the game waits for messages.
-        if (c.closePending && !QueueHolds(WM_CLOSE) && MainWindow())
+        // handled is made again whenever the game waits for messages, once
+        // what was posted before it has been taken (a queue that holds
+        // anything may hold the request itself).
+        if (c.closePending && c.posted.empty() && MainWindow())
             c.posted.push_back({MainWindow(), WM_CLOSE, 0, 0, GetTickCount(), {0, 0}, 0});
         if (NextMessage(msg, true)) {
             NoteTaken(*msg);

@@ -121,8 +121,8 @@ std::string PlatformDataFolder() {
 DWORD GetModuleFileNameW(HINSTANCE, WCHAR* buffer, DWORD bufferChars) {
     if (!buffer || bufferChars == 0) return 0;
     char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return 0;
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path);
+    if (n <= 0 || n >= static_cast<ssize_t>(sizeof path)) return 0;  // unreadable, or cut short
     path[n] = 0;
     const std::wstring wide = Wide(path);
     if (wide.size() >= bufferChars) return 0;  // would not fit: report failure rather than cut the path

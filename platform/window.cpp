@@ -196,6 +196,7 @@ BOOL IsWindow(HWND hwnd) { return IsLive(hwnd) ? TRUE : FALSE; }
 
 LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM, LPARAM) {
     if (message == WM_CLOSE) DestroyWindow(hwnd);
+    if (message == WM_KEYDOWN) ++Core().keysDefaulted;
     return 0;
 }
 

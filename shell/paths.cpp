@@ -28,7 +28,7 @@ static const std::wstring& FilesFolder() {
         if (!GetModuleFileNameW(nullptr, module, PATH_CHARS)) return std::wstring();
         std::wstring dir(module);
         const size_t slash = dir.find_last_of(L'/');
-        if (slash != std::wstring::npos) dir.erase(slash);
+        if (slash != std::wstring::npos) dir.erase(slash == 0 ? 1 : slash);
         char narrow[PATH_CHARS * 4];
         WideToNarrow(dir.c_str(), narrow, sizeof narrow);
         const std::string shared = std::string(narrow) + "/../share/vantaro";
@@ -39,8 +39,10 @@ static const std::wstring& FilesFolder() {
 }
 
 // folder, separator, name with its backslashes turned into separators; empty
-// when it would not fit.
+// when it would not fit, or when the program's own folder cannot be found (a
+// path from the file-system root would find some other file or none).
 static std::wstring Join(const std::wstring& name) {
+    if (FilesFolder().empty()) return std::wstring();
     std::wstring path = FilesFolder() + L"/" + name;
     for (wchar_t& c : path)
         if (c == L'\\') c = L'/';

@@ -50,16 +50,45 @@ TEST_F(Display, LandscapeMemoryGetsEachRowDownAColumn) {
 }
 
 TEST_F(Display, PresentRectCopiesOnlyItsRectangleInBothLayouts) {
-    for (auto [xp, yp] : {std::pair{2L, 480L}, std::pair{-640L, 2L}}) {
+    struct Rect {
+        int x, y, w, h;
+    };
+    for (auto [xp, yp] : {std::pair{2L, 480L}, std::pair{-640L, 2L}})
+        for (Rect r : {Rect{0, 10, 240, 150}, Rect{37, 21, 101, 50}, Rect{200, 300, 100, 100}}) {
+            Open(xp, yp);
+            PresentRect(screen, r.x, r.y, r.w, r.h);
+            const std::vector<uint16_t> frame = headless::Frame();
+            for (int y = 0; y < 320; ++y)
+                for (int x = 0; x < 240; ++x) {
+                    const bool inside = x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+                    ASSERT_EQ(frame[y * 240 + x], inside ? screen.pixels[y * 240 + x] : 0)
+                        << xp << " " << r.x << "," << r.y << ": " << x << "," << y;
+                }
+        }
+}
+
+TEST_F(Display, OddPitchesStepByTheirEvenNeighbourInsideTheMemory) {
+    for (auto [xp, yp] : {std::pair{-641L, 3L}, std::pair{3L, 481L}, std::pair{-3L, -481L}}) {
         Open(xp, yp);
-        PresentRect(screen, 0, 10, 240, 150);
-        const std::vector<uint16_t> frame = headless::Frame();
-        for (int y = 0; y < 320; ++y)
-            for (int x = 0; x < 240; x += 7) {
-                const uint16_t expect = (y >= 10 && y < 160) ? screen.pixels[y * 240 + x] : 0;
-                ASSERT_EQ(frame[y * 240 + x], expect) << xp << ": " << x << "," << y;
-            }
+        Present(screen);
+        const long xs = GXPixelStep(xp), ys = GXPixelStep(yp);
+        EXPECT_EQ(headless::FrameMemory().size(), static_cast<size_t>(std::labs(xs) * 239 + std::labs(ys) * 319 + 2));
+        for (int y : {0, 319})
+            for (int x : {0, 239}) EXPECT_EQ(Memory(xs, ys, x, y), screen.pixels[y * 240 + x]) << xp << "," << yp;
+        EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(screen.pixels, screen.pixels + 240 * 320));
     }
+}
+
+TEST_F(Display, NewPitchesWaitForTheNextOpen) {
+    Open(2, 480);
+    headless::SetPitches(-640, 2);
+    EXPECT_EQ(GXGetDisplayProperties().cbxPitch, 2);
+    Present(screen);  // still into the portrait memory
+    EXPECT_EQ(0, std::memcmp(headless::FrameMemory().data(), screen.pixels, 240 * 320 * 2));
+    GXCloseDisplay();
+    ASSERT_EQ(GXOpenDisplay(nullptr, GX_FULLSCREEN), 1);
+    EXPECT_EQ(GXGetDisplayProperties().cbxPitch, -640);
+    EXPECT_EQ(headless::FrameBaseOffset(), 239u * 640);
 }
 
 TEST_F(Display, EmptyPresentsStillPairBeginWithEnd) {

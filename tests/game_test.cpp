@@ -2,7 +2,9 @@
 // start-up and its failures, and headless scripted play end to end.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "gfx/bitmap.h"
 #include "tests/support.h"
@@ -99,6 +101,27 @@ TEST_F(Program, CloseLineEndsTheGameCleanly) {
     EXPECT_FALSE(FileExists(work + "/never.json"));
 }
 
+TEST_F(Program, AboutBoxStaysUpUntilAPressWhichOnlyClosesIt) {
+    const std::string w = work + "/";
+    RunResult r = Headless("key ctrl+a\nwait 100\nstate " + w + "s1\nwait 60000\nstate " + w + "s2\n" +
+                           "tap 199 210\nwait 300\nstate " + w + "s3\ntap 199 210\nwait 300\nstate " + w + "s4\n" +
+                           "key ctrl+a\nwait 100\nkey up\nwait 100\nstate " + w + "s5\nkey ctrl+a\nwait 100\nstate " + w +
+                           "s6\n");
+    ASSERT_EQ(r.status, 0) << r.err;  // the script's end closes the box and then the game
+    auto field = [&](const std::string& file, const std::string& name) {
+        const std::string s = ReadFile(w + file);
+        const size_t at = s.find("\"" + name + "\":");
+        return at == std::string::npos ? std::string("?") : s.substr(at + name.size() + 3, s.find_first_of(",}", at) - at - name.size() - 3);
+    };
+    EXPECT_EQ(field("s1", "screen"), "\"about\"");
+    EXPECT_EQ(field("s2", "screen"), "\"about\"");  // a minute later still up
+    EXPECT_EQ(field("s3", "screen"), "\"machine\"");
+    EXPECT_EQ(field("s3", "cash"), "25");  // the tap that closed it did not reach Coin
+    EXPECT_EQ(field("s4", "cash"), "24");  // the next one does
+    EXPECT_EQ(field("s5", "screen"), "\"machine\"");  // a key closes it as well
+    EXPECT_EQ(field("s6", "screen"), "\"about\"");
+}
+
 TEST_F(Program, FirstStartCreatesAnEmptyHighScoreTable) {
     ASSERT_EQ(Headless("").status, 0);
     EXPECT_EQ(ReadFile(data + "/vantarohs.dat"), std::string(240, '\0'));
@@ -136,6 +159,33 @@ TEST_F(Program, MissingPictureIsALoadErrorAfterTheHighScoreFile) {
     r = Headless("", {}, game);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Load Error: machine.bmp"), std::string::npos) << r.err;
+}
+
+TEST_F(Program, ProgramWhosePathCannotBeReadStopsAtTheFirstPicture) {
+    // A real path longer than the system's limit, reached through a short
+    // link to its middle: the program starts but cannot learn where it is.
+    const std::string folder = MakeTempFolder();
+    const std::string part(200, 'd');
+    std::string first, second;  // the two halves of the path below the folder
+    int fd = open(folder.c_str(), O_DIRECTORY);
+    for (int level = 0; level < 24; ++level) {
+        ASSERT_EQ(mkdirat(fd, part.c_str(), 0755), 0);
+        const int next = openat(fd, part.c_str(), O_DIRECTORY);
+        close(fd);
+        ASSERT_GE(fd = next, 0);
+        (level < 12 ? first : second) += "/" + part;
+    }
+    const std::string bytes = ReadFile(Game);
+    const int out = openat(fd, "vantaro", O_WRONLY | O_CREAT, 0755);
+    close(fd);
+    ASSERT_GE(out, 0);
+    ASSERT_EQ(write(out, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    close(out);
+    ASSERT_EQ(symlink((folder + first).c_str(), (folder + "/x").c_str()), 0);
+
+    RunResult r = Headless("", {}, folder + "/x" + second + "/vantaro");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("Load Error: fruit.bmp"), std::string::npos) << r.err;
 }
 
 TEST_F(Program, SdlWithoutADisplaySaysSoAndPointsAtHeadless) {

@@ -122,7 +122,11 @@ TEST_F(MainWindow, UnknownCommandsAndArrowKeysDoNothing) {
     RunFor(10);
     const std::vector<uint16_t> before = Picture();
     for (WPARAM command : {0, 5, 9, 14, 16, 40002, 40004, 65535}) EXPECT_EQ(SendMessageW(hwnd, WM_COMMAND, command, 0), 0);
+    const uint64_t defaulted = headless::KeysDefaulted();
     for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT}) EXPECT_EQ(SendMessageW(hwnd, WM_KEYDOWN, key, 0), 0);
+    EXPECT_EQ(headless::KeysDefaulted(), defaulted);  // consumed, not left to the default
+    EXPECT_EQ(SendMessageW(hwnd, WM_KEYDOWN, 'Z', 0), 0);
+    EXPECT_EQ(headless::KeysDefaulted(), defaulted + 1);  // any other key is
     EXPECT_EQ(Picture(), before);
     EXPECT_TRUE(headless::Dialogs().empty());
 }

@@ -40,19 +40,20 @@ int OpenUp(const char* path, const struct stat* st, int type, FTW*) {
     return 0;
 }
 
-int RemoveOne(const char* path, const struct stat*, int, FTW*) {
-    remove(path);
-    return 0;
-}
-
 // Every folder a test made goes when the test program ends, whatever a test
 // did to its permissions; VANTARO_KEEP_TEST_FILES keeps them for a look.
 void RemoveTempFolders() {
     if (std::getenv("VANTARO_KEEP_TEST_FILES")) return;
+    std::vector<char*> args = {const_cast<char*>("rm"), const_cast<char*>("-rf"), const_cast<char*>("--")};
     for (const std::string& folder : TempFolders) {
         nftw(folder.c_str(), OpenUp, 16, FTW_PHYS);
-        nftw(folder.c_str(), RemoveOne, 16, FTW_PHYS | FTW_DEPTH);
+        args.push_back(const_cast<char*>(folder.c_str()));
     }
+    args.push_back(nullptr);
+    // rm, unlike nftw, also takes paths longer than the system's limit apart.
+    pid_t pid;
+    int status;
+    if (posix_spawnp(&pid, "rm", nullptr, nullptr, args.data(), environ) == 0) waitpid(pid, &status, 0);
 }
 
 }  // namespace
