@@ -41,6 +41,8 @@ struct State {
     std::vector<DWORD> shell;
     std::vector<std::string> dialogs;
     const headless::Driver* driver = nullptr;
+    void (*presentWatch)(void*) = nullptr;
+    void* presentWatchContext = nullptr;
     int stylusX = 0;
     int stylusY = 0;
 };
@@ -159,6 +161,7 @@ void EndDraw() {
         s.nowUs = s.lastPresentUs + platform::FRAME_US;
     s.lastPresentUs = s.nowUs;
     s.presents.push_back(s.nowUs);
+    if (s.presentWatch) s.presentWatch(s.presentWatchContext);
 }
 
 bool VoicePlaying() {
@@ -281,6 +284,13 @@ void SetPitches(long xPitch, long yPitch) {
 }
 
 void SetOpenDisplayFails(bool fails) { S().openFails = fails; }
+
+void SetPresentWatcher(void (*watch)(void* context), void* context) {
+    S().presentWatch = watch;
+    S().presentWatchContext = context;
+}
+
+void HideResource(const wchar_t* name, bool hidden) { platform::HideResource(name, hidden); }
 
 const std::vector<uint64_t>& Presents() { return S().presents; }
 int DrawsOpen() { return S().drawsOpen; }

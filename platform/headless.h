@@ -44,6 +44,13 @@ void Advance(uint32_t ms);
 void SetPitches(long xPitch, long yPitch);
 void SetOpenDisplayFails(bool fails);
 
+// Called at every GXEndDraw that presented a frame, after it (null: none).
+void SetPresentWatcher(void (*watch)(void* context), void* context);
+
+// A named resource of the program becomes unavailable (true) or available
+// again (false), as if it had not been built in.
+void HideResource(const wchar_t* name, bool hidden);
+
 // The virtual time of every GXEndDraw, in order. A present while the display
 // is closed gets no frame memory, and so makes no entry.
 const std::vector<uint64_t>& Presents();

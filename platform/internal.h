@@ -112,6 +112,8 @@ void ResetCore();
 
 // Resources of the program, defined by the resources library.
 const PlatformResource* FindBinaryResource(const WCHAR* type, const WCHAR* name);
+// Makes a resource of that name unavailable, or available again (tests).
+void HideResource(const WCHAR* name, bool hidden);
 const PlatformString* FindString(WORD id);
 const PlatformAccelTable* FindAccelTable(WORD id);
 const PlatformDialog* FindDialog(WORD id);

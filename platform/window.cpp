@@ -112,8 +112,19 @@ static bool SameName(const WCHAR* a, const WCHAR* b) {
     return *a == *b;
 }
 
+// Resources a test has made unavailable, by name.
+static std::vector<std::wstring> HiddenResources;
+
+void HideResource(const WCHAR* name, bool hidden) {
+    if (!name || IS_INTRESOURCE(name)) return;
+    std::erase_if(HiddenResources, [&](const std::wstring& n) { return SameName(n.c_str(), name); });
+    if (hidden) HiddenResources.push_back(name);
+}
+
 const PlatformResource* FindBinaryResource(const WCHAR* type, const WCHAR* name) {
     if (!type || !name) return nullptr;
+    for (const std::wstring& hidden : HiddenResources)
+        if (!IS_INTRESOURCE(name) && SameName(hidden.c_str(), name)) return nullptr;
     for (size_t i = 0; i < ProgramResourceCount; ++i)
         if (SameName(ProgramResources[i].type, type) && SameName(ProgramResources[i].name, name))
             return &ProgramResources[i];

@@ -2,6 +2,7 @@
 // refused without reading outside the data and without touching the target.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "gfx/bitmap.h"
@@ -180,11 +181,17 @@ TEST_F(Bitmaps, ResourcesAreFoundByNameWithoutRegardToCase) {
     Surface s;
     EXPECT_FALSE(LoadBitmapResource(s, nullptr, L"NO SUCH PICTURE"));
     EXPECT_FALSE(LoadBitmapResource(s, nullptr, nullptr));
-    if (LoadBitmapResource(s, nullptr, L"LCD")) {  // present once the art is built in
+    ASSERT_TRUE(LoadBitmapResource(s, nullptr, L"LCD"));
+    for (const wchar_t* name : {L"lcd", L"Lcd", L"lCD"}) {
         Surface again;
-        EXPECT_TRUE(LoadBitmapResource(again, nullptr, L"lcd"));
-        EXPECT_EQ(again.width, s.width);
+        ASSERT_TRUE(LoadBitmapResource(again, nullptr, name));
+        ASSERT_EQ(again.width, s.width);
+        ASSERT_EQ(again.height, s.height);
+        EXPECT_EQ(0, std::memcmp(again.pixels, s.pixels, static_cast<size_t>(s.width) * s.height * 2));
     }
+    Surface other;
+    ASSERT_TRUE(LoadBitmapResource(other, nullptr, L"lcdalpha"));  // a longer name is another picture
+    EXPECT_NE(other.width, s.width);
 }
 
 // Files the fuzzers found interesting, kept as inputs: none may crash or

@@ -134,6 +134,44 @@ TEST_F(Display, FadeInRestoresThePictureExactly) {
     EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(before.pixels, before.pixels + 240 * 320));
 }
 
+// Each presented frame of a fade against the blend computed here, channel
+// by channel: the picture over the flat colour at the frame's alpha.
+TEST_F(Display, FadesShowEachLevelFrameByFrame) {
+    struct Watch {
+        std::vector<std::vector<uint16_t>> frames;
+        static void Take(void* self) { static_cast<Watch*>(self)->frames.push_back(headless::Frame()); }
+    };
+    auto blend = [](uint16_t d, uint16_t s, int a) {
+        int out = 0;
+        for (auto [shift, mask] : {std::pair{11, 31}, std::pair{5, 63}, std::pair{0, 31}}) {
+            const int c1 = (d >> shift) & mask, c2 = (s >> shift) & mask;
+            const int u = (c2 - c1) * a + 128;
+            out |= (c1 + ((u + (u >> 8)) >> 8)) << shift;
+        }
+        return static_cast<uint16_t>(out);
+    };
+    const uint16_t flat = MakeColour(0, 0, 64);
+    for (bool out : {true, false}) {
+        Open(2, 480);
+        Surface picture;
+        ASSERT_TRUE(picture.CopyFrom(screen));
+        Watch watch;
+        headless::SetPresentWatcher(Watch::Take, &watch);
+        if (out) FadeOut(screen, flat, 50);
+        else FadeIn(screen, flat, 50);
+        headless::SetPresentWatcher(nullptr, nullptr);
+        const int levels[] = {0, 50, 100, 150, 200, 250, 255};
+        ASSERT_EQ(watch.frames.size(), 7u);
+        for (int f = 0; f < 7; ++f) {
+            const int alpha = out ? 255 - levels[f] : levels[f];
+            for (int i = 0; i < 240 * 320; i += 13)
+                ASSERT_EQ(watch.frames[f][i], blend(flat, picture.pixels[i], alpha)) << out << " frame " << f << " at " << i;
+        }
+        if (out) EXPECT_EQ(watch.frames[0], std::vector<uint16_t>(picture.pixels, picture.pixels + 240 * 320));
+        else EXPECT_EQ(watch.frames[6], std::vector<uint16_t>(picture.pixels, picture.pixels + 240 * 320));
+    }
+}
+
 TEST_F(Display, FadeFrameCountFollowsTheStep) {
     Open(2, 480);
     FadeOut(screen, 0, 255);  // the picture, then the flat colour

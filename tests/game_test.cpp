@@ -188,6 +188,41 @@ TEST_F(Program, ProgramWhosePathCannotBeReadStopsAtTheFirstPicture) {
     EXPECT_NE(r.err.find("Load Error: fruit.bmp"), std::string::npos) << r.err;
 }
 
+TEST_F(Program, SymbolKeyColourIsTheSymbolPicturesTopLeftPixel) {
+    // The symbols' white background turned magenta: keyed out, the reels
+    // show their own white behind the symbols; any other key shows magenta.
+    // The picture's bottom-left pixel (first in the file) gets another
+    // colour, so that keying on it would show.
+    std::string fruit = ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/fruit.bmp");
+    const uint32_t offset = static_cast<uint8_t>(fruit[10]) | static_cast<uint8_t>(fruit[11]) << 8;
+    const int width = static_cast<uint8_t>(fruit[18]) | static_cast<uint8_t>(fruit[19]) << 8;
+    const int height = static_cast<uint8_t>(fruit[22]) | static_cast<uint8_t>(fruit[23]) << 8;
+    const size_t topLeft = offset + static_cast<size_t>(height - 1) * ((width + 3) & ~3);
+    const int key = static_cast<uint8_t>(fruit[topLeft]);
+    ASSERT_EQ(fruit.substr(54 + 4 * key, 3), std::string(3, '\xff'));  // white in the picture as drawn
+    fruit.replace(54 + 4 * key, 3, std::string("\xff\x00\xff", 3));  // blue, green, red: magenta
+    ASSERT_EQ(static_cast<uint8_t>(fruit[offset]), key);
+    fruit[offset] = static_cast<char>(key == 1 ? 2 : 1);
+
+    const std::string folder = MakeTempFolder();
+    const std::string game = CopyGameInto(folder);
+    mkdir((folder + "/Images").c_str(), 0755);
+    WriteFile(folder + "/Images/fruit.bmp", fruit);
+    WriteFile(folder + "/Images/machine.bmp", ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/machine.bmp"));
+    RunResult r = Headless("wait 1000\ncapture " + work + "/shot.png\n", {}, game);
+    ASSERT_EQ(r.status, 0) << r.err;
+    int w = 0, h = 0;
+    std::vector<uint32_t> shot;
+    ASSERT_TRUE(ReadPng(work + "/shot.png", &w, &h, &shot));
+    size_t white = 0;
+    for (int y = 10; y < 160; ++y)
+        for (int x = 0; x < 240; ++x) {
+            ASSERT_NE(shot[y * 240 + x], 0xFF00FFu) << x << "," << y;
+            white += shot[y * 240 + x] == 0xFFFFFFu;
+        }
+    EXPECT_GT(white, 4u * 50 * 50);  // the reels' background is there
+}
+
 TEST_F(Program, SdlWithoutADisplaySaysSoAndPointsAtHeadless) {
     RunResult r = ::Run({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", Game},
                       {"VANTARO_DATA_DIR=" + data, "SDL_VIDEODRIVER="}, 20);

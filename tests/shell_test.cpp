@@ -165,12 +165,68 @@ TEST(StartUp, DiscardTakesEverythingWaitingAndReturnsZero) {
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
 }
 
-TEST(StartUp, TuningValues) {
-    ReelStep = FadeStep = MorphStep = 0;
-    SetTuningValues();
-    EXPECT_EQ(ReelStep, 10);
-    EXPECT_EQ(FadeStep, 50);
-    EXPECT_EQ(MorphStep, 20);
+// Start-up as the program runs it, in this process: the pictures come from
+// beside the test program, the high-score table from a fresh folder.
+struct StartUpRun : ::testing::Test {
+    std::string data = MakeTempFolder();
+    void SetUp() override {
+        setenv("VANTARO_DATA_DIR", data.c_str(), 1);
+        StartHeadless();
+        InitGraphics();
+        AppReady = 0;
+        TheMachine.screen.Free();
+        for (Surface* s : {&LcdDigitFont, &SymbolImage, &MachineImage}) s->Free();
+    }
+    void TearDown() override {
+        headless::HideResource(L"LCD", false);
+        headless::SetOpenDisplayFails(false);
+        unsetenv("VANTARO_DATA_DIR");
+        AppReady = 0;
+    }
+    void Dispatch() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+};
+
+TEST_F(StartUpRun, MissingDigitPictureIsALoadErrorBeforeTheOtherPictures) {
+    headless::HideResource(L"lcd", true);
+    EXPECT_EQ(InitInstance(PlatformModule(), 0), 0);
+    ASSERT_EQ(headless::MessageBoxes().size(), 1u);
+    EXPECT_EQ(headless::MessageBoxes()[0].text, "lcd.bmp");
+    EXPECT_EQ(headless::MessageBoxes()[0].caption, "Load Error");
+    EXPECT_EQ(SymbolImage.pixels, nullptr);
+    EXPECT_EQ(FindWindowW(L"FIRSTGX", L"Vantaro"), nullptr);
+    EXPECT_TRUE(FileExists(data + "/vantarohs.dat"));  // made before
 }
+
+TEST_F(StartUpRun, DisplayThatWillNotOpenIsSaidAndTheGameGoesOn) {
+    headless::SetOpenDisplayFails(true);
+    ASSERT_EQ(InitInstance(PlatformModule(), 0), 1);
+    AppReady = 1;
+    ASSERT_EQ(headless::MessageBoxes().size(), 1u);
+    EXPECT_EQ(headless::MessageBoxes()[0].text, "GXOpenDisplay");
+    EXPECT_EQ(headless::MessageBoxes()[0].caption, "Init Failed");
+    HWND hwnd = FindWindowW(L"FIRSTGX", L"Vantaro");
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_NE(TheMachine.screen.pixels, nullptr);  // drawn all the same
+    const int32_t cash = TheMachine.cash;
+    headless::Tap(199, 210);  // Coin
+    Dispatch();
+    EXPECT_EQ(TheMachine.cash, cash - 1);
+    EXPECT_TRUE(headless::Presents().empty());  // nothing reached a screen
+    // An activation reopens the display, and the machine is seen.
+    headless::SetOpenDisplayFails(false);
+    headless::SetActive(false);
+    headless::SetActive(true);
+    Dispatch();
+    EXPECT_FALSE(headless::Presents().empty());
+    EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(TheMachine.screen.pixels, TheMachine.screen.pixels + 240 * 320));
+    DestroyWindow(hwnd);
+}
+
 
 }  // namespace
