@@ -7,6 +7,7 @@
 #include "game/status_panel.h"
 #include "gfx/delay.h"
 #include "gfx/display.h"
+#include "screens/prompts.h"
 #include "shell/paths.h"
 #include "shell/sound.h"
 #include "shell/window.h"
@@ -86,6 +87,7 @@ void Nudge(Machine& m, int reel) {
     DrawStatusPanel(m);
     UpdateButtons(m);
     Present(m.screen);
+    if (IsOutOfMoney(m)) HandleOutOfMoney(m);
 }
 
 void NudgeReel(ReelSet& reels, Surface& screen, int reel) {

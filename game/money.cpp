@@ -6,7 +6,11 @@
 #include "game/status_panel.h"
 #include "gfx/delay.h"
 #include "gfx/display.h"
+#include "gfx/fade.h"
+#include "screens/highscore_table.h"
 #include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/screen_report.h"
 #include "shell/sound.h"
 #include "shell/window.h"
 
@@ -76,4 +80,12 @@ void GamblePrize(Machine& m) {
     DrawStatusPanel(m);
     Present(m.screen);
     if (m.prize) BankPrize(m);
+}
+
+void ShowHighScores(Machine& m) {
+    if (!ShowHighScoreTable(m.screen, 0)) return;  // no table: nothing was drawn
+    FadeOut(m.screen, MakeColour(0, 0, 0), FadeStep);
+    RedrawAll(m);
+    ReportScreen("machine");
+    FadeIn(m.screen, MakeColour(0, 0, 0), FadeStep);
 }

@@ -14,3 +14,5 @@ void OfferGamble(Machine& machine);
 void FlashGambleButtons(Machine& machine);
 // GAMBLE: the prize staked on the ladder; whatever is left is banked.
 void GamblePrize(Machine& machine);
+// The high-score table from play; the machine fades back in afterwards.
+void ShowHighScores(Machine& machine);

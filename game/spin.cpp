@@ -7,6 +7,7 @@
 #include "game/paytable.h"
 #include "game/status_panel.h"
 #include "gfx/display.h"
+#include "screens/prompts.h"
 #include "shell/paths.h"
 #include "shell/program.h"
 #include "shell/sound.h"
@@ -75,6 +76,7 @@ void Spin(Machine& m, bool random) {
         m.featureCount += FeaturePoints(m.reels);
         OfferFeatures(m);
     }
+    if (IsOutOfMoney(m)) HandleOutOfMoney(m);
     // Taps and keys given while the reels ran are not carried over.
     DiscardPendingMessages();
 }

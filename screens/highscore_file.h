@@ -1,13 +1,24 @@
 // The high-score table, the one thing that outlives a game: twelve records
 // of a 16-byte name and a signed 32-bit little-endian score, best first, in
-// "vantarohs.dat" in the player's data folder.
+// "vantarohs.dat" in the player's data folder (240 bytes, no header).
+//
+// Every operation opens, reads and closes the file; nothing is cached. An
+// insertion writes the new table beside the old one ("vantarohs.tmp"),
+// flushes it to disk and renames it over the old in one step, under an
+// advisory lock on the table, so a crash, a full disk or a second copy of
+// the program at the wrong moment leaves either the old table or the new.
 #pragma once
 #include <cstdint>
 #include <string>
 
+constexpr int HIGH_SCORE_RECORDS = 12;
+constexpr int HIGH_SCORE_NAME_BYTES = 16;
+constexpr int HIGH_SCORE_RECORD_BYTES = 20;
+constexpr int HIGH_SCORE_FILE_BYTES = HIGH_SCORE_RECORDS * HIGH_SCORE_RECORD_BYTES;
+
 struct HighScoreRecord {
-    char name[16];  // zero-terminated; an empty name is an empty entry
-    int32_t score;  // units of ten pence
+    char name[HIGH_SCORE_NAME_BYTES];  // zero-terminated; an empty name is an empty entry
+    int32_t score;                     // units of ten pence
 };
 
 // Where a file of the table lives: the per-user data folder (see platform.h).
@@ -15,3 +26,32 @@ std::string HighScorePath(const char* fileName);
 // 1 when the table file exists or was created (with twelve empty entries),
 // 0 when it cannot be created. Creates the data folder when missing.
 int CreateHighScoreFile();
+// The twelve records as a player may see them: a short file's missing
+// records are empty, bytes past 240 are ignored, a name is at most 15
+// characters whatever its bytes. 0 when the table is not a regular file or
+// cannot be read (the records are then all empty).
+int ReadHighScores(HighScoreRecord records[HIGH_SCORE_RECORDS]);
+// The rank 1 to 12 the score would take (it must beat an entry strictly), 0
+// when it would not enter the table or the table cannot be read.
+int HighScoreRank(int32_t score);
+// Puts the name (at most 15 characters are kept) and score in the table and
+// returns their rank 1 to 12; 0 when they did not enter it (the table is
+// rewritten unchanged) or when the table could not be read or rewritten (it
+// is then left exactly as it was).
+int InsertHighScore(const char* name, int32_t score);
+
+// Fault injection for the tests. At HighScoreStopAt an insertion stops as a
+// killed process would, leaving whatever it has made; at HighScoreFailAt the
+// system call of that step fails. -1 (the default) for neither.
+enum HighScoreStep {
+    HS_LOCKED,       // the table is open, locked and read
+    HS_TEMP_OPEN,    // the temporary file is created
+    HS_HALF_WRITTEN, // half of the new table is written
+    HS_WRITTEN,      // all of it is written
+    HS_SYNCED,       // and flushed to disk
+    HS_CLOSED,       // and closed
+    HS_RENAMED,      // renamed over the table
+    HS_STEPS
+};
+extern int HighScoreStopAt;
+extern int HighScoreFailAt;

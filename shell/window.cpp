@@ -4,8 +4,12 @@
 #include "game/money.h"
 #include "game/spin.h"
 #include "gfx/display.h"
+#include "gfx/fade.h"
 #include "platform/gx.h"
 #include "resources/resources.h"
+#include "screens/paytable_screen.h"
+#include "screens/prompts.h"
+#include "screens/splash.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
 
@@ -86,10 +90,27 @@ static void OnCommand(Machine& machine, HWND hwnd, WORD command) {
     }
 }
 
-static LRESULT OnKeyDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT OnKeyDown(Machine* machine, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const short key = static_cast<short>(LOWORD(wParam));
     if (key == GapiKeys.vkUp || key == GapiKeys.vkDown || key == GapiKeys.vkLeft || key == GapiKeys.vkRight)
         return 0;  // consumed on the main screen
+    if (!machine) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const uint16_t black = MakeColour(0, 0, 0);
+    if (key == GapiKeys.vkA) {
+        ShowHighScores(*machine);
+        return 0;
+    }
+    if (key == GapiKeys.vkB) {
+        ShowPayTable(machine->screen);
+        RedrawAll(*machine);
+        ReportScreen("machine");
+        FadeIn(machine->screen, black, FadeStep);
+        return 0;
+    }
+    if (key == GapiKeys.vkStart || key == GapiKeys.vkC) {
+        if (ConfirmAbandon(*machine)) DestroyWindow(hwnd);
+        return 0;
+    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -106,6 +127,7 @@ LRESULT MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
                 CloseDisplay(hwnd);
                 return -1;
             }
+            ShowSplash(*machine);
             SetTimer(hwnd, FRAME_TIMER, FRAME_TIMER_MS, nullptr);
             return 0;
         }
@@ -142,7 +164,7 @@ LRESULT MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             if (machine) Present(machine->screen);
             return 1;
         case WM_KEYDOWN:
-            return OnKeyDown(hwnd, message, wParam, lParam);
+            return OnKeyDown(machine, hwnd, message, wParam, lParam);
         case WM_COMMAND:
             SetFocus(hwnd);
             if (machine) OnCommand(*machine, hwnd, LOWORD(wParam));

@@ -31,8 +31,17 @@ void SetTuningValues() {
 
 int DiscardPendingMessages() {
     MSG msg;
+    bool quit = false;
+    int quitCode = 0;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+        }
     }
+    // The end of the program is not input: a game that closed its window
+    // inside a spin (GAME OVER, Exit Game) must still leave its main loop.
+    if (quit) PostQuitMessage(quitCode);
     return 0;
 }
 

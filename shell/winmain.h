@@ -9,5 +9,6 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int
 int InitInstance(HINSTANCE instance, int showCommand);
 ATOM RegisterMainClass(HINSTANCE instance, const wchar_t* className);
 void SetTuningValues();
-// Takes every waiting message off the queue without handling any; returns 0.
+// Takes every waiting message off the queue without handling any, all but
+// the quit message, which is posted again; returns 0.
 int DiscardPendingMessages();

@@ -34,7 +34,7 @@ TEST(Files, HighScoreTableIsCreatedWithItsFolder) {
     EXPECT_EQ(ReadFile(dir + "/vantarohs.dat"), "anything");
     setenv("VANTARO_DATA_DIR", "/proc/no/such/place", 1);
     EXPECT_EQ(CreateHighScoreFile(), 0);
-    unsetenv("VANTARO_DATA_DIR");
+    setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1);
 }
 
 TEST(Files, DataFolderFollowsTheEnvironment) {
@@ -49,6 +49,7 @@ TEST(Files, DataFolderFollowsTheEnvironment) {
     EXPECT_EQ(HighScorePath("vantarohs.dat"), "/home/player/.local/share/vantaro/vantarohs.dat");
     unsetenv("XDG_DATA_HOME");
     setenv("HOME", home.c_str(), 1);
+    setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1);
 }
 
 TEST(Files, TextConversionRoundTrips) {

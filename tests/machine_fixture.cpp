@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/png.h"
 #include "resources/resources.h"
+#include "screens/highscore_file.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
 #include "shell/window.h"
@@ -26,6 +27,7 @@ void MachineTest::Start(uint32_t startTick) {
     AppReady = 0;
     ShownScreen = ScreenReport{};
     GapiKeys = GXGetDefaultKeys(GX_NORMALKEYS);
+    ASSERT_TRUE(CreateHighScoreFile());
     const std::string images = std::string(VANTARO_SOURCE_DIR) + "/Images/";
     ASSERT_TRUE(LoadBitmapResource(LcdDigitFont, PlatformModule(), L"LCD"));
     ASSERT_TRUE(LoadBitmapFile(SymbolImage, (images + "fruit.bmp").c_str()));

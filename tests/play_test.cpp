@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <cstdlib>
 #include <random>
 
@@ -14,6 +15,7 @@
 #include "game/spin.h"
 #include "gfx/display.h"
 #include "shell/program.h"
+#include "shell/screen_report.h"
 #include "shell/window.h"
 #include "tests/machine_fixture.h"
 
@@ -265,19 +267,37 @@ void CheckInvariants(const Machine& m, int64_t& lastMoney, int32_t& lastScore, b
 TEST_F(Play, LongRandomGamesKeepTheMachinesRules) {
     const int buttons[] = {CMD_HOLD1, CMD_HOLD2, CMD_HOLD3, CMD_HOLD4, CMD_COIN,
                            CMD_RANDOM, CMD_GAMBLE, CMD_COLLECT, CMD_SPIN};
-    int ladders = 0, spins = 0, games = 0;
-    for (uint32_t seed = 1; seed <= 2; ++seed) {
+    int ladders = 0, spins = 0, games = 0, gameOvers = 0, saves = 0;
+    // Whenever the end of a game asks, the left-hand button answers: Yes to
+    // the save, OK to the empty name, Exit from the table, Play Again.
+    std::function<void()> answer = [&] {
+        const std::string screen = ShownScreen.name;
+        if (screen == "prompt" || screen == "names" || screen == "table") {
+            gameOvers += std::string(ShownScreen.title) == "GAME OVER";
+            saves += screen == "names";
+            headless::Tap(60, 300);
+        }
+        After(700, answer);
+    };
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
         Start(2000000 + seed * 7777);
+        After(700, answer);
         std::mt19937 pick(seed);
         int64_t money = 0;
         int32_t score = 0;
+        int seen = -1;
         for (int tap = 0; tap < 1500; ++tap) {
-            if (tap == 0 || IsOutOfMoney(m)) {
-                // A new game, as "Play Again" starts one.
+            if (tap == 0) {
                 Reset(m);
                 RedrawAll(m);
+            }
+            if (seen != gameOvers) {  // a fresh game, from Play Again or the first
+                ASSERT_FALSE(IsOutOfMoney(m));
+                ASSERT_EQ(m.cash, 25);
+                ASSERT_EQ(m.score, 0);
                 money = int64_t{m.cash} + m.credit + m.bank;
                 score = m.score;
+                seen = gameOvers;
                 ++games;
             }
             // Coins are bought when there is nothing to spin with, so that
@@ -295,8 +315,12 @@ TEST_F(Play, LongRandomGamesKeepTheMachinesRules) {
                 After(1400, [] { headless::Tap(200, 280); });
             }
             spins += id == CMD_SPIN || id == CMD_RANDOM;
+            const int before = gameOvers;
             TapButton(id);
             Pump(id == CMD_GAMBLE ? 20000 : 200);
+            ASSERT_FALSE(windowGone);
+            if (gameOvers != before) continue;  // the counters are a new game's
+            ASSERT_FALSE(IsOutOfMoney(m)) << "a game out of money always ends";
             CheckInvariants(m, money, score, paid);
             if (HasFatalFailure()) return;
         }
@@ -304,6 +328,7 @@ TEST_F(Play, LongRandomGamesKeepTheMachinesRules) {
     EXPECT_GT(spins, 300);
     EXPECT_GE(ladders, 3) << spins << " spins, " << games << " games";
     EXPECT_GT(games, 5);
+    EXPECT_GT(saves, 0);  // some games scored well enough to be saved
 }
 
 TEST_F(Play, OffersComeWithTheirOdds) {

@@ -156,12 +156,19 @@ TEST_F(MainWindow, CloseRequestDuringABusyDelayIsHandledAfterwards) {
     EXPECT_EQ(headless::DrawsOpen(), 0);
 }
 
-TEST(StartUp, DiscardTakesEverythingWaitingAndReturnsZero) {
+TEST(StartUp, DiscardTakesEverythingWaitingButTheQuit) {
     StartHeadless();
     PostMessageW(nullptr, WM_USER, 0, 0);
-    PostQuitMessage(0);
+    headless::Tap(10, 10);
     EXPECT_EQ(DiscardPendingMessages(), 0);
     MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    PostMessageW(nullptr, WM_USER, 0, 0);
+    PostQuitMessage(3);
+    EXPECT_EQ(DiscardPendingMessages(), 0);
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 3u);
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
 }
 
@@ -180,7 +187,7 @@ struct StartUpRun : ::testing::Test {
     void TearDown() override {
         headless::HideResource(L"LCD", false);
         headless::SetOpenDisplayFails(false);
-        unsetenv("VANTARO_DATA_DIR");
+        setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1);
         AppReady = 0;
     }
     void Dispatch() {

@@ -69,6 +69,15 @@ std::string MakeTempFolder() {
     return buffer.data();
 }
 
+const std::string& TestDataFolder() {
+    static const std::string folder = MakeTempFolder();
+    return folder;
+}
+
+// The high-score table of a test program is never the player's: the data
+// folder is a fresh temporary one from the start.
+static const bool DataFolderSet = [] { return setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1) == 0; }();
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
@@ -101,7 +110,14 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
     const std::string folder = MakeTempFolder();
     const std::string outPath = folder + "/out", errPath = folder + "/err";
     std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e) environment.push_back(*e);
+    // The given variables replace those of the same name.
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& given : env) replaced = replaced || given.rfind(name, 0) == 0;
+        if (!replaced) environment.push_back(entry);
+    }
     environment.insert(environment.end(), env.begin(), env.end());
     std::vector<char*> args, envp;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));

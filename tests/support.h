@@ -14,6 +14,9 @@ void StartHeadless(uint32_t startTick = 1000000);
 
 // A new empty folder under the system's temporary folder.
 std::string MakeTempFolder();
+// The test program's own data folder (VANTARO_DATA_DIR, set as it starts):
+// tests that point the variable elsewhere put it back to this.
+const std::string& TestDataFolder();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);

@@ -1,0 +1,224 @@
+#include "screens/name_entry.h"
+
+#include <cstring>
+
+#include "gfx/blit.h"
+#include "gfx/display.h"
+#include "gfx/fade.h"
+#include "gfx/font.h"
+#include "shell/panel.h"
+#include "shell/program.h"
+#include "shell/screen_report.h"
+
+constexpr char BigLetterPatterns[26 * 45 + 1] =
+    // A
+    " *** " "** **" "*   *" "*   *" "*****" "*   *" "*   *" "*   *" "*   *"
+    // B
+    "**** " "*   *" "*   *" "*   *" "**** " "*   *" "*   *" "*   *" "**** "
+    // C
+    " *** " "** **" "**   " "**   " "**   " "**   " "**   " "** **" " *** "
+    // D
+    "**** " "*  **" "*   *" "*   *" "*   *" "*   *" "*   *" "*  **" "**** "
+    // E
+    "*****" "**   " "*    " "*$   " "**** " "*$   " "*    " "**   " "*****"
+    // F
+    "*****" "**   " "**   " "**   " "*****" "**   " "**   " "**   " "**   "
+    // G
+    " *** " "** **" "*    " "*    " "* ***" "*   *" "*   *" "** **" " *** "
+    // H
+    "*   *" "*   *" "*   *" "*****" "*****" "*   *" "*   *" "*   *" "*   *"
+    // I
+    "$***$" "$***$" "  *  " "  *  " "  *  " "  *  " "  *  " " ***$" "$***$"
+    // J
+    "*****" "*****" "    *" "    *" "    *" "*   *" "*   *" "** **" " *** "
+    // K
+    "**  *" "** * " "***  " "**   " "**   " "**   " "***  " "** * " "**  *"
+    // L
+    "**   " "**   " "**   " "**   " "**   " "**   " "**   " "*****" "*****"
+    // M
+    "*   *" "** **" "** **" "* * *" "* * *" "*   *" "*   *" "*   *" "*   *"
+    // N
+    "*   *" "**  *" "**  *" "* * *" "* * *" "*  **" "*  **" "*   *" "*   *"
+    // O
+    " *** " "** **" "*   *" "*   *" "*   *" "*   *" "*   *" "** **" " *** "
+    // P
+    "**** " "*****" "*   *" "*   *" "**** " "**** " "*    " "*    " "*    "
+    // Q
+    " *** " "*$ $*" "*   *" "*   *" "*   *" "*   *" "* * *" "*  *$" " ** *"
+    // R
+    "**** " "*   *" "*   *" "*   *" "**** " "**** " "*   *" "*   *" "*   *"
+    // S
+    " *** " "** **" "*   *" "**   " " **  " "  ** " "*  **" "**  *" " *** "
+    // T
+    "*****" "*****" "* * *" "  *  " "  *  " "  *  " "  *  " " $*$ " "$*** "
+    // U
+    "*   *" "*   *" "*   *" "*   *" "*   *" "*   *" "*   *" "*****" "*****"
+    // V
+    "*   *" "*   *" "*   *" "*   *" "*   *" "**$**" "*****" " *** " "  *  "
+    // W
+    "*   *" "*   *" "*   *" "*   *" "*   *" "* * *" "*****" "** **" "*   *"
+    // X
+    "*   *" "*   *" "** **" " *** " " $*  " " *** " "** **" "*   *" "*   *"
+    // Y
+    "** **" "** **" "** **" "*****" " *** " "  *  " "  *  " "  *  " "  *  "
+    // Z
+    "*****" "    *" "   **" "   **" " *** " " *** " "**   " "*    " "*****";
+
+const int16_t MosaicTiles[8][2] = {{0, 0}, {50, 0}, {100, 0}, {0, 50}, {50, 50}, {100, 50}, {150, 50}, {150, 100}};
+
+namespace {
+
+constexpr int CELL = 20;
+constexpr int COLUMNS = 5;
+constexpr int BOX_WIDTH = 100;
+constexpr int BOX_HEIGHT = 180;
+
+constexpr bool EveryPatternHasItsCells() {
+    for (int letter = 0; letter < 26; ++letter) {
+        int cells = 0;
+        for (int i = 0; i < 45; ++i) cells += BigLetterPatterns[letter * 45 + i] != ' ';
+        if (cells != BIG_LETTER_CELLS) return false;
+    }
+    return true;
+}
+static_assert(EveryPatternHasItsCells(), "any letter must turn into any other cell for cell");
+
+enum Button { OK = 1, CANCEL = 2, NEXT = 3, PREVIOUS = 4, SELECT = 5, REMOVE = 6 };
+
+// The eight mosaic tiles, each keyed on its own top-left pixel.
+struct Tiles {
+    Surface tile[8];
+    bool Make() {
+        for (int i = 0; i < 8; ++i) {
+            if (!tile[i].Create(50, 50)) return false;
+            Blit(tile[i], 0, 0, 50, 50, SymbolImage, MosaicTiles[i][0], MosaicTiles[i][1], BLIT_COPY);
+            tile[i].SetTransparent(tile[i].pixels[0]);
+        }
+        return true;
+    }
+};
+
+// v / 255 to the nearest integer, as the blend rounds.
+int32_t Scale255(int32_t v) {
+    const int32_t w = v + 128;
+    return (w + (w >> 8)) >> 8;
+}
+
+}  // namespace
+
+void DrawBigLetter(Surface& s, int32_t x, int32_t y, int letter) {
+    Tiles tiles;
+    if (letter < 0 || letter >= 26 || !tiles.Make()) return;
+    const char* pattern = BigLetterPatterns + 45 * letter;
+    for (int i = 0, k = 0; i < 45; ++i) {
+        if (pattern[i] == ' ') continue;
+        if (pattern[i] == '*') {
+            Surface& tile = tiles.tile[k % 8];
+            tile.SetAlpha(255);
+            StretchBlit(s, tile, x + CELL * (i % COLUMNS), y + CELL * (i / COLUMNS), CELL, CELL, BLIT_KEYED);
+        }
+        ++k;
+    }
+}
+
+void MorphBigLetter(Surface& s, int32_t x, int32_t y, int from, int to) {
+    Tiles tiles;
+    if (from < 0 || from >= 26 || to < 0 || to >= 26 || !tiles.Make()) return;
+    struct Cell {
+        int32_t column, row, alpha;
+    };
+    // The i-th cell of the old letter flies to the i-th of the new.
+    auto cells = [](int letter, Cell out[BIG_LETTER_CELLS]) {
+        const char* pattern = BigLetterPatterns + 45 * letter;
+        for (int i = 0, k = 0; i < 45; ++i)
+            if (pattern[i] != ' ') out[k++] = {i % COLUMNS, i / COLUMNS, pattern[i] == '*' ? 255 : 0};
+    };
+    Cell a[BIG_LETTER_CELLS], b[BIG_LETTER_CELLS];
+    cells(from, a);
+    cells(to, b);
+    const int step = MorphStep > 0 ? MorphStep : 255;
+    for (int t = 0; t < 255; t += step) {
+        s.FillRect(x, y, x + BOX_WIDTH, y + BOX_HEIGHT, MakeColour(255, 255, 255));
+        for (int i = 0; i < BIG_LETTER_CELLS; ++i) {
+            const int32_t cx = CELL * a[i].column + Scale255(CELL * (b[i].column - a[i].column) * t);
+            const int32_t cy = CELL * a[i].row + Scale255(CELL * (b[i].row - a[i].row) * t);
+            Surface& tile = tiles.tile[i % 8];
+            tile.SetAlpha(static_cast<uint8_t>(a[i].alpha + Scale255((b[i].alpha - a[i].alpha) * t)));
+            StretchBlit(s, tile, x + cx, y + cy, CELL, CELL, BLIT_KEYED_BLEND);
+        }
+        Present(s);
+    }
+}
+
+int EnterName(Surface& s, char* name) {
+    ReportScreen("names");
+    const uint16_t white = MakeColour(255, 255, 255), black = MakeColour(0, 0, 0);
+    s.Fill(white);
+    DrawText(s, "Enter Name", TEXT_CENTRE, 10, MakeColour(255, 0, 0));
+    const int32_t boxX = (s.width - BOX_WIDTH) / 2, boxY = 20;
+    ButtonPanel panel;
+    PanelInit(panel);
+    PanelAdd(panel, OK, "OK", 10, 290, 60, 20, 0);
+    PanelAdd(panel, CANCEL, "Cancel", 170, 290, 60, 20, 0);
+    PanelAdd(panel, PREVIOUS, "<<", boxX - 40, 50, 30, 120, 0);
+    PanelAdd(panel, NEXT, ">>", boxX + 110, 50, 30, 120, 0);
+    PanelAdd(panel, SELECT, "Select", 55, 230, 60, 20, 0);
+    PanelAdd(panel, REMOVE, "Delete", 125, 230, 60, 20, 0);
+    PanelDraw(panel, s);
+    FadeIn(s, black, FadeStep);
+
+    int current = 0, drawn = 0;
+    size_t length = std::strlen(name);
+    if (length > NAME_LETTERS_MAX) name[length = NAME_LETTERS_MAX] = 0;
+    bool redraw = true;
+    for (;;) {
+        ShownScreen.entered = name;
+        ShownScreen.letter = current;
+        if (redraw) {
+            s.FillRect(50, 210, 190, 226, black);
+            DrawText(s, name, TEXT_CENTRE, 214, white);
+            if (drawn != current) MorphBigLetter(s, boxX, boxY, drawn, current);
+            s.FillRect(boxX, boxY, boxX + BOX_WIDTH, boxY + BOX_HEIGHT, white);
+            DrawBigLetter(s, boxX, boxY, current);
+            Present(s);
+            redraw = false;
+            drawn = current;
+        }
+        const int result = PanelModalLoop(panel);
+        switch (result) {
+            case 0:
+            case OK:
+            case CANCEL:
+                ShownScreen.entered = "";  // the buffer is the caller's
+                FadeOut(s, black, 50);
+                return result;
+            case SELECT:
+            case PANEL_KEY_UP:
+                if (length < NAME_LETTERS_MAX) {
+                    name[length++] = static_cast<char>('A' + current);
+                    name[length] = 0;
+                    redraw = true;
+                }
+                break;
+            case REMOVE:
+            case PANEL_KEY_DOWN:
+                if (length > 0) {
+                    name[--length] = 0;
+                    redraw = true;
+                }
+                break;
+            case NEXT:
+            case PANEL_KEY_RIGHT:
+                current = (current + 1) % 26;
+                redraw = true;
+                break;
+            case PREVIOUS:
+            case PANEL_KEY_LEFT:
+                current = (current + 25) % 26;
+                redraw = true;
+                break;
+            default:
+                break;  // Start does nothing here
+        }
+    }
+}
