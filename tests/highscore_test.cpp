@@ -1,0 +1,284 @@
+// The high-score file: ranks and insertions against a model of the table
+// kept here, the file byte for byte, damaged and strange files, and every
+// way an insertion can fail or be cut short.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <climits>
+#include <cstring>
+#include <random>
+#include <thread>
+
+#include "screens/highscore_file.h"
+#include "screens/highscore_table.h"
+#include "tests/support.h"
+
+extern char** environ;
+
+namespace {
+
+using Record = std::array<unsigned char, 20>;
+
+// The table as the rules say it must be: twelve records, best first, a new
+// score below every entry it does not beat strictly.
+struct Model {
+    std::vector<Record> records = std::vector<Record>(12, Record{});
+    static Record Make(const std::string& name, int32_t score) {
+        Record r{};
+        std::memcpy(r.data(), name.data(), std::min<size_t>(name.size(), 15));
+        const uint32_t u = static_cast<uint32_t>(score);
+        for (int i = 0; i < 4; ++i) r[16 + i] = static_cast<unsigned char>(u >> (8 * i));
+        return r;
+    }
+    static int32_t Score(const Record& r) {
+        return static_cast<int32_t>(r[16] | r[17] << 8 | r[18] << 16 | static_cast<uint32_t>(r[19]) << 24);
+    }
+    int Rank(int32_t score) const {
+        for (int i = 0; i < 12; ++i)
+            if (Score(records[i]) < score) return i + 1;
+        return 0;
+    }
+    int Insert(const std::string& name, int32_t score) {
+        const int rank = Rank(score);
+        if (rank) {
+            records.insert(records.begin() + (rank - 1), Make(name, score));
+            records.pop_back();
+        }
+        return rank;
+    }
+    std::string Bytes() const {
+        std::string b;
+        for (const Record& r : records) b.append(reinterpret_cast<const char*>(r.data()), r.size());
+        return b;
+    }
+};
+
+struct HighScores : ::testing::Test {
+    std::string folder = MakeTempFolder();
+    std::string table = folder + "/vantarohs.dat";
+    std::string temp = folder + "/vantarohs.tmp";
+    void SetUp() override {
+        setenv("VANTARO_DATA_DIR", folder.c_str(), 1);
+        ASSERT_EQ(CreateHighScoreFile(), 1);
+    }
+    void TearDown() override {
+        HighScoreFailAt = HighScoreStopAt = -1;
+        setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1);
+    }
+    // Runs the insertion helper; its exit status (128 + signal when killed)
+    // and the rank it printed.
+    RunResult InsertApart(const std::string& name, int32_t score, const std::vector<std::string>& env = {}) {
+        std::vector<std::string> all = {"VANTARO_DATA_DIR=" + folder};
+        all.insert(all.end(), env.begin(), env.end());
+        return ::Run({HIGHSCORE_INSERT, name, std::to_string(score)}, all, 30);
+    }
+};
+
+TEST_F(HighScores, ThousandsOfInsertionsFollowTheModelByteForByte) {
+    Model model;
+    std::mt19937 random(7);
+    const int32_t extremes[] = {INT32_MIN, INT32_MAX, -1, 0};
+    for (int n = 0; n < 3000; ++n) {
+        std::string name;
+        const int length = random() % 20 == 0 ? 15 : static_cast<int>(random() % 13);
+        for (int i = 0; i < length; ++i) name += static_cast<char>('A' + random() % 26);
+        // Small scores tie often; now and then a negative one or an extreme.
+        int32_t score = static_cast<int32_t>(random() % 24) - 4;
+        if (random() % 50 == 0) score = extremes[random() % 4];
+        const int32_t probe = static_cast<int32_t>(random() % 30) - 6;
+        ASSERT_EQ(HighScoreRank(probe), model.Rank(probe)) << n;
+        ASSERT_EQ(HighScoreRank(score), model.Rank(score)) << n;
+        ASSERT_EQ(InsertHighScore(name.c_str(), score), model.Insert(name, score)) << n;
+        ASSERT_EQ(ReadFile(table), model.Bytes()) << n;
+    }
+    EXPECT_FALSE(FileExists(temp));
+    HighScoreRecord shown[12];
+    ASSERT_EQ(ReadHighScores(shown), 1);
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(shown[i].score, Model::Score(model.records[i]));
+}
+
+TEST_F(HighScores, RanksAndTiesAsTheRulesSay) {
+    EXPECT_EQ(HighScoreRank(0), 0);  // an empty table's entries score 0
+    EXPECT_EQ(HighScoreRank(1), 1);
+    EXPECT_EQ(HighScoreRank(-5), 0);
+    for (int i = 0; i < 12; ++i) ASSERT_EQ(InsertHighScore("FILL", 100 - i), i + 1);
+    const std::string full = ReadFile(table);
+    EXPECT_EQ(InsertHighScore("LOW", 89), 0);  // equal to the lowest: out
+    EXPECT_EQ(ReadFile(table), full);          // rewritten the same
+    EXPECT_EQ(InsertHighScore("LAST", 90), 12);  // beats only the twelfth, which drops out
+    EXPECT_EQ(ReadFile(table).size(), 240u);
+    EXPECT_EQ(InsertHighScore("TIE", 100), 2);  // equal to the first, above the second
+    EXPECT_EQ(InsertHighScore("", 500), 1);
+    const std::string bytes = ReadFile(table);
+    EXPECT_EQ(bytes[0], 0);  // an empty name is an empty entry
+    EXPECT_EQ(bytes.substr(40, 4), std::string("TIE\0", 4));
+    HighScoreRecord shown[12];
+    ReadHighScores(shown);
+    EXPECT_STREQ(shown[11].name, "FILL");
+    EXPECT_EQ(shown[11].score, 91);  // the 89 and the 90s went as better ones came
+}
+
+TEST_F(HighScores, DamagedAndStrangeTablesAreReadAsFarAsTheyGo) {
+    HighScoreRecord shown[12];
+    // Empty and short: the missing records are empty entries.
+    WriteFile(table, "");
+    EXPECT_EQ(ReadHighScores(shown), 1);
+    EXPECT_EQ(shown[0].name[0], 0);
+    EXPECT_EQ(HighScoreRank(1), 1);
+    const Record one = Model::Make("ONE", 50);
+    WriteFile(table, std::string(reinterpret_cast<const char*>(one.data()), one.size()) + "TW");  // 22 bytes
+    EXPECT_EQ(ReadHighScores(shown), 1);
+    EXPECT_STREQ(shown[0].name, "ONE");
+    EXPECT_EQ(shown[0].score, 50);
+    EXPECT_STREQ(shown[1].name, "TW");
+    EXPECT_EQ(shown[1].score, 0);
+    EXPECT_EQ(HighScoreRank(10), 2);
+    EXPECT_EQ(InsertHighScore("NEW", 10), 2);
+    EXPECT_EQ(ReadFile(table).size(), 240u);  // written whole again
+
+    // Long: what follows the twelve records is ignored and not kept.
+    Model model;
+    WriteFile(table, model.Bytes() + std::string(60, 'Z'));
+    EXPECT_EQ(HighScoreRank(1), 1);
+    EXPECT_EQ(InsertHighScore("A", 1), model.Insert("A", 1));
+    EXPECT_EQ(ReadFile(table), model.Bytes());
+
+    // A name without a terminator, and bytes from 128 up: at most 15
+    // characters are read, the bytes as they are.
+    std::string odd(240, '\0');
+    for (int i = 0; i < 20; ++i) odd[i] = 'Q';
+    for (int i = 20; i < 36; ++i) odd[i] = static_cast<char>(0x80 + i);
+    odd[16] = 7;
+    WriteFile(table, odd);
+    ASSERT_EQ(ReadHighScores(shown), 1);
+    EXPECT_EQ(std::string(shown[0].name), std::string(15, 'Q'));
+    EXPECT_EQ(std::strlen(shown[1].name), 15u);
+    EXPECT_EQ(static_cast<unsigned char>(shown[1].name[0]), 0x94);
+    char row[64];
+    FormatHighScoreRow(row, sizeof row, 1, shown[0].name, shown[0].score);
+    EXPECT_LE(std::strlen(row), 29u);  // one line on the screen
+    FormatHighScoreRow(row, sizeof row, 12, "AB\nCD", INT32_MIN);
+    EXPECT_EQ(std::strchr(row, '\n'), nullptr);
+    EXPECT_LE(std::strlen(row), 29u);
+    FormatHighScoreRow(row, sizeof row, 3, "", 25);
+    EXPECT_STREQ(row, " 3 Empty               25 ");  // 26 characters
+
+    // Not a regular file: unreadable, nothing offered, nothing written.
+    for (int kind = 0; kind < 2; ++kind) {
+        unlink(table.c_str());
+        ASSERT_EQ(kind == 0 ? mkdir(table.c_str(), 0755) : mkfifo(table.c_str(), 0644), 0);
+        EXPECT_EQ(ReadHighScores(shown), 0) << kind;
+        EXPECT_EQ(HighScoreRank(1000), 0) << kind;
+        EXPECT_EQ(InsertHighScore("X", 1000), 0) << kind;
+        EXPECT_EQ(CreateHighScoreFile(), 1) << kind;  // there is something: start-up goes on
+        EXPECT_FALSE(FileExists(temp));
+        rmdir(table.c_str());
+        unlink(table.c_str());
+    }
+    // No table at all.
+    EXPECT_EQ(HighScoreRank(1000), 0);
+    EXPECT_EQ(InsertHighScore("X", 1000), 0);
+    EXPECT_FALSE(FileExists(table));
+}
+
+TEST_F(HighScores, EveryFailedStepKeepsTheOldTable) {
+    ASSERT_EQ(InsertHighScore("OLD", 40), 1);
+    const std::string old = ReadFile(table);
+    for (int step = HS_TEMP_OPEN; step <= HS_RENAMED; ++step) {
+        HighScoreFailAt = step;
+        EXPECT_EQ(InsertHighScore("NEW", 90), 0) << step;
+        EXPECT_EQ(ReadFile(table), old) << step;
+        EXPECT_FALSE(FileExists(temp)) << step;
+    }
+    HighScoreFailAt = -1;
+    // A temporary file that cannot be made (a folder in its way).
+    ASSERT_EQ(mkdir(temp.c_str(), 0755), 0);
+    WriteFile(temp + "/inside", "x");
+    EXPECT_EQ(InsertHighScore("NEW", 90), 0);
+    EXPECT_EQ(ReadFile(table), old);
+    EXPECT_EQ(ReadFile(temp + "/inside"), "x");  // not ours to remove
+    unlink((temp + "/inside").c_str());
+    rmdir(temp.c_str());
+    // A temporary file left by a killed insertion, or planted as a link,
+    // is replaced, never written through.
+    WriteFile(folder + "/victim", "keep");
+    ASSERT_EQ(symlink((folder + "/victim").c_str(), temp.c_str()), 0);
+    EXPECT_EQ(InsertHighScore("NEW", 90), 1);
+    EXPECT_EQ(ReadFile(folder + "/victim"), "keep");
+    struct stat st;
+    ASSERT_EQ(lstat(table.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+TEST_F(HighScores, AFullDiskKeepsTheOldTable) {
+    // The data folder on a tmpfs of one page, which the table fills: the
+    // new table's write fails for want of room. Needs a private mount
+    // namespace; where there is none, there is nothing to test.
+    const std::string helper = HIGHSCORE_INSERT;
+    const std::string script = "set -e; mount -t tmpfs -o size=4k tmpfs '" + folder +
+                               "'; head -c 240 /dev/zero > '" + table + "'; "
+                               "dd if=/dev/zero of='" + folder + "/filler' bs=4096 count=1 2>/dev/null || true; "
+                               "before=$(od -An -tx1 '" + table + "' | tr -d ' \\n'); "
+                               "rank=$(VANTARO_DATA_DIR='" + folder + "' '" + helper + "' FULL 50); "
+                               "after=$(od -An -tx1 '" + table + "' | tr -d ' \\n'); "
+                               "[ -e '" + temp + "' ] && echo temp-left; "
+                               "echo \"$rank\"; [ \"$before\" = \"$after\" ] && echo same";
+    RunResult probe = ::Run({"/usr/bin/unshare", "-rm", "true"});
+    if (probe.status != 0) GTEST_SKIP() << "no private mount namespace here";
+    RunResult r = ::Run({"/usr/bin/unshare", "-rm", "sh", "-c", script});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "0\nsame\n") << r.err;
+}
+
+TEST_F(HighScores, AnInsertionKilledAtAnyStepLeavesTheOldTableOrTheNew) {
+    ASSERT_EQ(InsertHighScore("OLD", 40), 1);
+    const std::string old = ReadFile(table);
+    Model model;
+    model.Insert("OLD", 40);
+    model.Insert("NEW", 90);
+    const std::string updated = model.Bytes();
+    for (int step = HS_LOCKED; step < HS_STEPS; ++step) {
+        WriteFile(table, old);
+        RunResult r = InsertApart("NEW", 90, {"VANTARO_HS_STOP_AT=" + std::to_string(step)});
+        EXPECT_EQ(r.status, 128 + SIGKILL) << step;
+        const std::string now = ReadFile(table);
+        EXPECT_TRUE(now == old || now == updated) << step;
+        EXPECT_EQ(now == updated, step >= HS_RENAMED) << step;
+        // What it left behind does not stand in the way of the next.
+        RunResult next = InsertApart("AFTER", 60);
+        EXPECT_EQ(next.out, now == updated ? "2\n" : "1\n") << step;
+    }
+}
+
+TEST_F(HighScores, AnInsertionWaitsForAnotherToFinish) {
+    const int held = open(table.c_str(), O_RDONLY | O_CLOEXEC);  // not inherited by the helper
+    ASSERT_EQ(flock(held, LOCK_EX), 0);  // as another copy in the middle of its insertion
+    pid_t pid;
+    std::vector<std::string> env = {"VANTARO_DATA_DIR=" + folder};
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "VANTARO_DATA_DIR=", 17) != 0) env.push_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string helper = HIGHSCORE_INSERT, name = "WAIT", score = "70";
+    char* argv[] = {helper.data(), name.data(), score.data(), nullptr};
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, envp.data()), 0);
+    int status = 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0);  // still waiting
+    EXPECT_EQ(ReadFile(table), std::string(240, '\0'));
+    close(held);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(table).substr(0, 5), std::string("WAIT\0", 5));
+}
+
+}  // namespace
