@@ -2,6 +2,8 @@
 // start-up and its failures, and headless scripted play end to end.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -221,6 +223,132 @@ TEST_F(Program, SymbolKeyColourIsTheSymbolPicturesTopLeftPixel) {
             white += shot[y * 240 + x] == 0xFFFFFFu;
         }
     EXPECT_GT(white, 4u * 50 * 50);  // the reels' background is there
+}
+
+// The value of a field of a state line, as written ("25", "\"prompt\"").
+std::string Field(const std::string& state, const std::string& name) {
+    const size_t at = state.find("\"" + name + "\":");
+    if (at == std::string::npos) return "?";
+    const size_t from = at + name.size() + 3;
+    return state.substr(from, state.find_first_of(",}", from) - from);
+}
+
+// A game played by a script to its end: a coin, a spin and two collects
+// a cycle, and the state after every spin.
+struct WholeGame : Program {
+    static constexpr int CYCLES = 80;
+    std::string Cycle(int c, bool withState = true) const {
+        std::string s = "tap 199 210\nwait 300\ntap 199 302\nwait 6000\n";
+        if (withState) s += "state " + work + "/c" + std::to_string(c) + ".json\n";
+        return s + "tap 199 279\nwait 3000\ntap 199 279\nwait 3000\n";
+    }
+    std::string Cycles(int count) const {
+        std::string s = "wait 6000\n";  // the splash
+        for (int c = 0; c < count; ++c) s += Cycle(c);
+        return s;
+    }
+    std::string State(int c) const { return ReadFile(work + "/c" + std::to_string(c) + ".json"); }
+};
+
+TEST_F(WholeGame, PlayedToTheEndSavedUnderANameAndPlayedAgain) {
+    // A first run finds the spin after which the money is gone.
+    const std::vector<std::string> tick = {"--start-tick", "2000000"};
+    ASSERT_EQ(Headless(Cycles(CYCLES), tick).status, 0);
+    int end = -1, scored = -1;
+    for (int c = 0; c < CYCLES && end < 0; ++c) {
+        if (scored < 0 && Field(State(c), "score") != "0") scored = c;
+        if (Field(State(c), "screen") == "\"prompt\"") end = c;
+    }
+    ASSERT_GE(end, 0) << "the money lasted " << CYCLES << " spins";
+    ASSERT_GE(scored, 0);
+    const std::string last = State(end);
+    EXPECT_EQ(Field(last, "title"), "\"Save High Score?\"");
+    EXPECT_EQ(Field(last, "cash") + Field(last, "credit") + Field(last, "bank"), "000");
+    const std::string score = Field(last, "score");
+
+    // The same game again, and the name VAN spelled: five back from A to V,
+    // five on to A, thirteen on to N, each letter selected with Up.
+    const std::string w = work + "/";
+    std::string script = Cycles(end + 1) + "tap 60 300\nwait 1500\nstate " + w + "names0\n";
+    auto keys = [&](const std::string& key, int n) {
+        for (int i = 0; i < n; ++i) script += "key " + key + "\nwait 400\n";
+    };
+    keys("left", 5);
+    keys("up", 1);
+    keys("right", 5);
+    keys("up", 1);
+    keys("right", 13);
+    keys("up", 1);
+    script += "state " + w + "names1\ntap 40 300\nwait 2500\nstate " + w + "table\ncapture " + w +
+              "table.png\ntap 120 300\nwait 2500\nstate " + w + "over\ntap 60 300\nwait 2500\nstate " + w +
+              "fresh\n";
+    RunResult r = Headless(script, tick);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Field(ReadFile(w + "names0"), "screen"), "\"names\"");
+    EXPECT_EQ(Field(ReadFile(w + "names0"), "letter"), "\"A\"");
+    EXPECT_EQ(Field(ReadFile(w + "names1"), "name"), "\"VAN\"");
+    EXPECT_EQ(Field(ReadFile(w + "names1"), "letter"), "\"N\"");
+    EXPECT_EQ(Field(ReadFile(w + "table"), "screen"), "\"table\"");
+    EXPECT_EQ(Field(ReadFile(w + "over"), "title"), "\"GAME OVER\"");
+    const std::string fresh = ReadFile(w + "fresh");
+    EXPECT_EQ(Field(fresh, "screen"), "\"machine\"");
+    for (const char* counter : {"credit", "bank", "prize", "nudges", "featureCount", "score"})
+        EXPECT_EQ(Field(fresh, counter), "0") << counter;
+    EXPECT_EQ(Field(fresh, "cash"), "25");
+
+    // The table file: VAN first with the score; the others empty.
+    const std::string table = ReadFile(data + "/vantarohs.dat");
+    ASSERT_EQ(table.size(), 240u);
+    EXPECT_EQ(table.substr(0, 4), std::string("VAN\0", 4));
+    int32_t saved = 0;
+    std::memcpy(&saved, table.data() + 16, 4);
+    EXPECT_EQ(std::to_string(saved), score);
+    EXPECT_EQ(table.substr(20), std::string(220, '\0'));
+    // On the table the new first row is picked out in black, the rest white.
+    int pw = 0, ph = 0;
+    std::vector<uint32_t> shot;
+    ASSERT_TRUE(ReadPng(w + "table.png", &pw, &ph, &shot));
+    auto inks = [&](int y, uint32_t colour) {
+        int n = 0;
+        for (int yy = y; yy < y + 7; ++yy)
+            for (int x = 0; x < 240; ++x) n += shot[yy * 240 + x] == colour;
+        return n;
+    };
+    EXPECT_GT(inks(40, 0x000000), 20);
+    EXPECT_EQ(inks(40, 0xFFFFFF), 0);
+    EXPECT_GT(inks(56, 0xFFFFFF), 20);
+    EXPECT_EQ(inks(56, 0x000000), 0);
+}
+
+TEST_F(WholeGame, AbandonedResumedAsItWasThenQuitWithTheScoreSaved) {
+    const std::vector<std::string> tick = {"--start-tick", "2000000"};
+    ASSERT_EQ(Headless(Cycles(30), tick).status, 0);
+    int scored = -1;
+    for (int c = 0; c < 30 && scored < 0; ++c)
+        if (Field(State(c), "score") != "0" && Field(State(c), "screen") == "\"machine\"") scored = c;
+    ASSERT_GE(scored, 0) << "no win in 30 spins";
+    const std::string score = Field(State(scored), "score");
+    const std::string w = work + "/";
+    std::string script = Cycles(scored + 1) + "capture " + w + "before.png\nkey start\nwait 1500\nstate " + w +
+                         "asked\ntap 180 300\nwait 1500\ncapture " + w + "after.png\nstate " + w + "back\n" +
+                         "key c\nwait 1500\ntap 60 300\nwait 1500\nstate " + w + "save\ntap 60 300\nwait 1500\n" +
+                         "tap 40 300\nwait 2500\nstate " + w + "table\ntap 120 300\nwait 5000\nstate " + w +
+                         "never\n";
+    RunResult r = Headless(script, tick);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Field(ReadFile(w + "asked"), "title"), "\"Abandon Game?\"");
+    EXPECT_EQ(Field(ReadFile(w + "back"), "screen"), "\"machine\"");
+    EXPECT_EQ(Field(ReadFile(w + "back"), "score"), score);
+    EXPECT_EQ(ReadFile(w + "after.png"), ReadFile(w + "before.png"));  // exactly as it was
+    EXPECT_EQ(Field(ReadFile(w + "save"), "title"), "\"Save High Score?\"");
+    EXPECT_EQ(Field(ReadFile(w + "table"), "screen"), "\"table\"");
+    EXPECT_FALSE(FileExists(w + "never"));  // the program had ended by itself
+    const std::string table = ReadFile(data + "/vantarohs.dat");
+    ASSERT_EQ(table.size(), 240u);
+    EXPECT_EQ(table[0], 0);  // OK with no letters: an empty name
+    int32_t saved = 0;
+    std::memcpy(&saved, table.data() + 16, 4);
+    EXPECT_EQ(std::to_string(saved), score);
 }
 
 TEST_F(Program, SdlWithoutADisplaySaysSoAndPointsAtHeadless) {
