@@ -21,6 +21,8 @@
 #include "gfx/display.h"
 #include "platform/gx.h"
 #include "platform/platform.h"
+#include "screens/name_entry.h"
+#include "screens/paytable_screen.h"
 #include "shell/panel.h"
 #include "shell/program.h"
 #include "shell/winmain.h"
@@ -219,6 +221,28 @@ void BM_RedrawAll(benchmark::State& state) {
     });
 }
 
+// Name entry's letter morph: each frame fills the letter box, scales and
+// blends the 24 cells and presents the whole screen. With the step at 255 a
+// morph is one frame; at 20 (the game's) it is 13.
+void BM_MorphFrame(benchmark::State& state) {
+    Machine& m = M();
+    const int32_t step = MorphStep;
+    MorphStep = static_cast<int32_t>(state.range(0));
+    Timed(state, state.range(0) == 255 ? "morph frame" : "morph, 13 frames", [&] {
+        MorphBigLetter(m.screen, 70, 20, 4, 5);  // E into F: invisible cells fade
+        benchmark::ClobberMemory();
+    });
+    MorphStep = step;
+}
+
+void BM_DrawPayTable(benchmark::State& state) {
+    Machine& m = M();
+    Timed(state, "DrawPayTable", [&] {
+        DrawPayTable(m.screen);
+        benchmark::ClobberMemory();
+    });
+}
+
 BENCHMARK(BM_MemcpyFrame);
 BENCHMARK(BM_SpinFrame)->Arg(0)->Arg(0b1010);
 BENCHMARK(BM_DrawReels);
@@ -227,6 +251,8 @@ BENCHMARK(BM_ShowWinPulse);
 BENCHMARK(BM_DrawStatusPanel);
 BENCHMARK(BM_PanelDraw);
 BENCHMARK(BM_RedrawAll);
+BENCHMARK(BM_MorphFrame)->Arg(255)->Arg(20);
+BENCHMARK(BM_DrawPayTable);
 
 constexpr int PULSE_FRAMES = 26;
 
@@ -247,10 +273,13 @@ void PrintSummary() {
     row("DrawStatusPanel", t("DrawStatusPanel"));
     row("PanelDraw, nine buttons", t("PanelDraw"));
     row("RedrawAll", t("RedrawAll"));
+    row("name entry: a morph frame (24 cells, a present)", t("morph frame"));
+    row("name entry: a whole morph (13 frames) / 13", t("morph, 13 frames") / 13);
+    row("DrawPayTable", t("DrawPayTable"));
 
     bool all = true;
     std::printf("\nTargets (this run):\n");
-    for (const char* name : {"spin frame", "RedrawAll"}) {
+    for (const char* name : {"spin frame", "RedrawAll", "morph frame"}) {
         const double ns = t(name);
         if (!ns) continue;
         const bool held = ns <= 5 * memcpyNs;

@@ -69,6 +69,7 @@ const int16_t MosaicTiles[8][2] = {{0, 0}, {50, 0}, {100, 0}, {0, 50}, {50, 50},
 namespace {
 
 constexpr int CELL = 20;
+constexpr int SYMBOL_TILE = 50;
 constexpr int COLUMNS = 5;
 constexpr int BOX_WIDTH = 100;
 constexpr int BOX_HEIGHT = 180;
@@ -85,16 +86,28 @@ static_assert(EveryPatternHasItsCells(), "any letter must turn into any other ce
 
 enum Button { OK = 1, CANCEL = 2, NEXT = 3, PREVIOUS = 4, SELECT = 5, REMOVE = 6 };
 
-// The eight mosaic tiles, each keyed on its own top-left pixel.
+// The eight mosaic tiles, each keyed on its own top-left pixel and scaled
+// once to the size of a cell, as every cell would scale it (nearest
+// neighbour): a cell is then a plain 20 x 20 blit.
 struct Tiles {
     Surface tile[8];
     bool Make() {
+        Surface full;
+        if (!full.Create(SYMBOL_TILE, SYMBOL_TILE)) return false;
         for (int i = 0; i < 8; ++i) {
-            if (!tile[i].Create(50, 50)) return false;
-            Blit(tile[i], 0, 0, 50, 50, SymbolImage, MosaicTiles[i][0], MosaicTiles[i][1], BLIT_COPY);
-            tile[i].SetTransparent(tile[i].pixels[0]);
+            Blit(full, 0, 0, SYMBOL_TILE, SYMBOL_TILE, SymbolImage, MosaicTiles[i][0], MosaicTiles[i][1], BLIT_COPY);
+            if (!tile[i].Create(CELL, CELL)) return false;
+            StretchBlit(tile[i], full, 0, 0, CELL, CELL, BLIT_COPY);
+            tile[i].SetTransparent(full.pixels[0]);
         }
         return true;
+    }
+    // Blended at alpha: fully opaque is a keyed copy, fully clear is nothing.
+    void Draw(Surface& s, int i, int32_t x, int32_t y, int alpha) {
+        if (alpha <= 0) return;
+        Surface& t = tile[i % 8];
+        t.SetAlpha(static_cast<uint8_t>(alpha));
+        Blit(s, x, y, CELL, CELL, t, 0, 0, alpha >= 255 ? BLIT_KEYED : BLIT_KEYED_BLEND);
     }
 };
 
@@ -112,11 +125,7 @@ void DrawBigLetter(Surface& s, int32_t x, int32_t y, int letter) {
     const char* pattern = BigLetterPatterns + 45 * letter;
     for (int i = 0, k = 0; i < 45; ++i) {
         if (pattern[i] == ' ') continue;
-        if (pattern[i] == '*') {
-            Surface& tile = tiles.tile[k % 8];
-            tile.SetAlpha(255);
-            StretchBlit(s, tile, x + CELL * (i % COLUMNS), y + CELL * (i / COLUMNS), CELL, CELL, BLIT_KEYED);
-        }
+        if (pattern[i] == '*') tiles.Draw(s, k, x + CELL * (i % COLUMNS), y + CELL * (i / COLUMNS), 255);
         ++k;
     }
 }
@@ -142,9 +151,8 @@ void MorphBigLetter(Surface& s, int32_t x, int32_t y, int from, int to) {
         for (int i = 0; i < BIG_LETTER_CELLS; ++i) {
             const int32_t cx = CELL * a[i].column + Scale255(CELL * (b[i].column - a[i].column) * t);
             const int32_t cy = CELL * a[i].row + Scale255(CELL * (b[i].row - a[i].row) * t);
-            Surface& tile = tiles.tile[i % 8];
-            tile.SetAlpha(static_cast<uint8_t>(a[i].alpha + Scale255((b[i].alpha - a[i].alpha) * t)));
-            StretchBlit(s, tile, x + cx, y + cy, CELL, CELL, BLIT_KEYED_BLEND);
+            const int32_t alpha = a[i].alpha + Scale255((b[i].alpha - a[i].alpha) * t);
+            tiles.Draw(s, i, x + cx, y + cy, alpha & 0xFF);
         }
         Present(s);
     }
