@@ -88,10 +88,15 @@ enum Button { OK = 1, CANCEL = 2, NEXT = 3, PREVIOUS = 4, SELECT = 5, REMOVE = 6
 
 // The eight mosaic tiles, each keyed on its own top-left pixel and scaled
 // once to the size of a cell, as every cell would scale it (nearest
-// neighbour): a cell is then a plain 20 x 20 blit.
+// neighbour): a cell is then a plain 20 x 20 blit. Made on first use and
+// again when SymbolImage's pixels change.
 struct Tiles {
     Surface tile[8];
+    const uint16_t* builtFrom = nullptr;
     bool Make() {
+        if (builtFrom && builtFrom == SymbolImage.pixels) return true;
+        builtFrom = nullptr;
+        if (!SymbolImage.pixels) return false;
         Surface full;
         if (!full.Create(SYMBOL_TILE, SYMBOL_TILE)) return false;
         for (int i = 0; i < 8; ++i) {
@@ -100,6 +105,7 @@ struct Tiles {
             StretchBlit(tile[i], full, 0, 0, CELL, CELL, BLIT_COPY);
             tile[i].SetTransparent(full.pixels[0]);
         }
+        builtFrom = SymbolImage.pixels;
         return true;
     }
     // Blended at alpha: fully opaque is a keyed copy, fully clear is nothing.
@@ -111,6 +117,8 @@ struct Tiles {
     }
 };
 
+Tiles tiles;
+
 // v / 255 to the nearest integer, as the blend rounds.
 int32_t Scale255(int32_t v) {
     const int32_t w = v + 128;
@@ -120,7 +128,6 @@ int32_t Scale255(int32_t v) {
 }  // namespace
 
 void DrawBigLetter(Surface& s, int32_t x, int32_t y, int letter) {
-    Tiles tiles;
     if (letter < 0 || letter >= 26 || !tiles.Make()) return;
     const char* pattern = BigLetterPatterns + 45 * letter;
     for (int i = 0, k = 0; i < 45; ++i) {
@@ -131,7 +138,6 @@ void DrawBigLetter(Surface& s, int32_t x, int32_t y, int letter) {
 }
 
 void MorphBigLetter(Surface& s, int32_t x, int32_t y, int from, int to) {
-    Tiles tiles;
     if (from < 0 || from >= 26 || to < 0 || to >= 26 || !tiles.Make()) return;
     struct Cell {
         int32_t column, row, alpha;
