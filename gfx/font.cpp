@@ -88,8 +88,7 @@ struct LaneTable {
         }
     }
 };
-const LaneTable Lanes;
-const uint64_t (&LaneMasks)[128][2] = Lanes.lanes;
+const LaneTable LaneMasks;
 
 constexpr int ROW_BUFFER = 10;
 constexpr int ADVANCE = 8;
@@ -159,7 +158,7 @@ int DrawText(Surface& surface, const char* text, int32_t x, int32_t y, uint16_t 
                 uint16_t* cell = surface.pixels + y * surface.width + x;
                 const uint64_t paint = colour * 0x0001000100010001ull;  // in every lane
                 for (int r = 0; r < GLYPH_ROWS; ++r, cell += surface.width) {
-                    const uint64_t* lanes = LaneMasks[masks[r]];
+                    const uint64_t* lanes = LaneMasks.lanes[masks[r]];
                     uint64_t px[2];
                     std::memcpy(px, cell, sizeof px);
                     px[0] = (px[0] & ~lanes[0]) | (paint & lanes[0]);

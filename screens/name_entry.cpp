@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "game/reels.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
 #include "gfx/fade.h"
@@ -69,7 +70,6 @@ const int16_t MosaicTiles[8][2] = {{0, 0}, {50, 0}, {100, 0}, {0, 50}, {50, 50},
 namespace {
 
 constexpr int CELL = 20;
-constexpr int SYMBOL_TILE = 50;
 constexpr int COLUMNS = 5;
 constexpr int BOX_WIDTH = 100;
 constexpr int BOX_HEIGHT = 180;
@@ -98,9 +98,9 @@ struct Tiles {
         builtFrom = nullptr;
         if (!SymbolImage.pixels) return false;
         Surface full;
-        if (!full.Create(SYMBOL_TILE, SYMBOL_TILE)) return false;
+        if (!full.Create(SYMBOL_SIZE, SYMBOL_SIZE)) return false;
         for (int i = 0; i < 8; ++i) {
-            Blit(full, 0, 0, SYMBOL_TILE, SYMBOL_TILE, SymbolImage, MosaicTiles[i][0], MosaicTiles[i][1], BLIT_COPY);
+            Blit(full, 0, 0, SYMBOL_SIZE, SYMBOL_SIZE, SymbolImage, MosaicTiles[i][0], MosaicTiles[i][1], BLIT_COPY);
             if (!tile[i].Create(CELL, CELL)) return false;
             StretchBlit(tile[i], full, 0, 0, CELL, CELL, BLIT_COPY);
             tile[i].SetTransparent(full.pixels[0]);
