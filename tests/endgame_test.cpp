@@ -90,23 +90,29 @@ struct Screens : MachineTest {
         RedrawAll(m);
         seen.clear();
     }
+    // Runs body on a fresh machine once for every answer, given once the
+    // screen has come up.
+    void EachAnswer(POINT first, POINT second, std::function<void(const std::string& answer)> body) {
+        for (const Answer& a : AllAnswers(first, second)) {
+            SCOPED_TRACE(a.what);
+            Restart();
+            Watch();
+            AnswerLater(a);
+            body(a.what);
+            Drain();
+        }
+    }
 };
 
 TEST_F(Screens, SaveHighScoreTakesOnlyYes) {
-    for (const Answer& a : AllAnswers(PromptFirst, PromptSecond)) {
-        SCOPED_TRACE(a.what);
-        Restart();
+    EachAnswer(PromptFirst, PromptSecond, [this](const std::string& answer) {
         m.score = 50;
-        Watch();
-        AnswerLater(a);
         After(3000, [] { headless::Tap(200, 300); });  // Cancel, if name entry came
         OfferSaveHighScore(m);
-        Drain();
-        const bool yes = std::string(a.what) == "first button";
-        EXPECT_EQ(Saw("names"), yes);
+        EXPECT_EQ(Saw("names"), answer == "first button");
         EXPECT_FALSE(Saw("table") || Saw("paytable"));  // A and B did nothing
         EXPECT_EQ(ReadFile(HighScorePath("vantarohs.dat")), std::string(240, '\0'));  // Cancel saves nothing
-    }
+    });
     // A score that would not enter the table is not offered at all.
     Restart();
     m.score = 0;
@@ -116,64 +122,48 @@ TEST_F(Screens, SaveHighScoreTakesOnlyYes) {
 }
 
 TEST_F(Screens, AbandonGameTakesOnlyResumeAndResumeRestoresThePictureExactly) {
-    for (const Answer& a : AllAnswers(PromptFirst, PromptSecond)) {
-        SCOPED_TRACE(a.what);
-        Restart();
+    EachAnswer(PromptFirst, PromptSecond, [this](const std::string& answer) {
         m.credit = 3;
         // Marks on the screen that no redraw from the counters would make.
         for (int i = 0; i < 240 * 320; i += 97) m.screen.pixels[i] = static_cast<uint16_t>(i);
         const std::vector<uint16_t> before = Screen();
-        Watch();
-        AnswerLater(a);
-        const int quit = ConfirmAbandon(m);
-        Drain();
-        const bool resume = std::string(a.what) == "second button";
-        EXPECT_EQ(quit, resume ? 0 : 1);
+        const bool resume = answer == "second button";
+        EXPECT_EQ(ConfirmAbandon(m), resume ? 0 : 1);
         EXPECT_TRUE(Saw("prompt:Abandon Game?"));
         if (resume) {
             EXPECT_EQ(Screen(), before);
             EXPECT_EQ(headless::Frame(), before);
             EXPECT_EQ(m.credit, 3);
-            EXPECT_EQ(std::string(ShownScreen.name), "machine");
+            EXPECT_STREQ(ShownScreen.name, "machine");
         }
-    }
+    });
 }
 
 TEST_F(Screens, GameOverTakesOnlyPlayAgain) {
-    for (const Answer& a : AllAnswers(PromptFirst, PromptSecond)) {
-        SCOPED_TRACE(a.what);
-        Restart();
+    EachAnswer(PromptFirst, PromptSecond, [this](const std::string& answer) {
         m.cash = m.credit = 0;
         m.score = 77;
-        Watch();
-        AnswerLater(a);
         ShowGameOver(m);
-        const bool again = std::string(a.what) == "first button";
+        const bool again = answer == "first button";
         EXPECT_EQ(IsWindow(hwnd) != 0, again);
         EXPECT_TRUE(Saw("prompt:GAME OVER"));
         if (again) {
             EXPECT_EQ(m.cash, 25);
             EXPECT_EQ(m.score, 0);
-            EXPECT_EQ(Screen(), [&] {
-                RedrawAll(m);
-                return Screen();
-            }());
+            const std::vector<uint16_t> shown = Screen();
+            RedrawAll(m);
+            EXPECT_EQ(shown, Screen());
         }
-        Drain();
-    }
+    });
 }
 
 TEST_F(Screens, TheTableLeavesOnExitOrAnyDeviceButtonAndIgnoresEarlyInput) {
     const int expected[] = {1, 1, PANEL_KEY_UP, PANEL_KEY_DOWN, PANEL_KEY_LEFT, PANEL_KEY_RIGHT, PANEL_KEY_START, 0};
     int n = 0;
-    for (const Answer& a : AllAnswers({30, 300}, {210, 300})) {
-        SCOPED_TRACE(a.what);
-        Restart();
+    EachAnswer({30, 300}, {210, 300}, [&](const std::string&) {
         headless::Tap(120, 300);  // given before the table is up: thrown away
-        AnswerLater(a);
         EXPECT_EQ(ShowHighScoreTable(m.screen, 0), expected[n++]);
-        Drain();
-    }
+    });
     // Without a table to read, nothing is drawn and nothing waits.
     Restart();
     unlink(HighScorePath("vantarohs.dat").c_str());
@@ -186,17 +176,12 @@ TEST_F(Screens, TheTableLeavesOnExitOrAnyDeviceButtonAndIgnoresEarlyInput) {
 }
 
 TEST_F(Screens, ThePayTableLeavesOnExitOrAnyDeviceButton) {
-    for (const Answer& a : AllAnswers({120, 300}, {120, 300})) {
-        SCOPED_TRACE(a.what);
-        Restart();
-        Watch();
-        AnswerLater(a);
+    EachAnswer({120, 300}, {120, 300}, [this](const std::string&) {
         ShowPayTable(m.screen);  // returns: the answer was taken
         EXPECT_TRUE(Saw("paytable"));
         EXPECT_FALSE(Saw("table"));
         EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(240 * 320, 0));  // faded out
-        Drain();
-    }
+    });
 }
 
 // Name entry, driven by its buttons and keys; the result and the name.
@@ -225,7 +210,10 @@ const auto Next = [] { NameEntry::Tap(195, 110); };
 const auto Select = [] { NameEntry::Tap(85, 240); };
 const auto Delete = [] { NameEntry::Tap(155, 240); };
 
-TEST_F(NameEntry, LettersAreSpelledWithTheButtonsAndTheKeys) {
+// Up appends the letter shown, as Select does; Delete takes the last off,
+// and deleting nothing is nothing. Twelve letters at most, kept as edited
+// also after Cancel; OK with none is an empty name; quitting answers 0.
+TEST_F(NameEntry, LettersAreSpelledWithTheButtonsAndTheKeysUpToTwelve) {
     Run({Previous, Select, [] { Press(Keys.vkRight); }, [] { Press(Keys.vkUp); }, Next, Select, Delete,
          [] { Press(Keys.vkDown); }, [] { Press(Keys.vkStart); }, Select, Ok});
     EXPECT_EQ(result, 1);
@@ -233,26 +221,23 @@ TEST_F(NameEntry, LettersAreSpelledWithTheButtonsAndTheKeys) {
     EXPECT_EQ(letters.front(), 0);  // it starts on A
     EXPECT_EQ(letters[1], 25);     // "<<" on A shows Z
     EXPECT_EQ(letters[3], 0);      // Right on Z shows A
-}
-
-TEST_F(NameEntry, TwelveLettersAtMostAndDeletingNothingIsNothing) {
-    std::vector<std::function<void()>> steps = {Delete};
-    for (int i = 0; i < 13; ++i) steps.push_back(Select);
-    steps.push_back(Cancel);
-    Run(steps);
-    EXPECT_EQ(result, 2);
-    EXPECT_STREQ(name, "AAAAAAAAAAAA");  // kept as edited, also after Cancel
-}
-
-TEST_F(NameEntry, OkWithNoLettersAndQuitting) {
-    Run({Ok});
-    EXPECT_EQ(result, 1);
-    EXPECT_STREQ(name, "");
-    Restart();
-    Run({Select, [] { PostQuitMessage(0); }});
-    EXPECT_EQ(result, 0);
-    EXPECT_STREQ(name, "A");
-    Drain();
+    struct Case {
+        std::vector<std::function<void()>> steps;
+        int result;
+        const char* name;
+    };
+    std::vector<std::function<void()>> thirteen = {Delete};
+    thirteen.insert(thirteen.end(), 13, Select);
+    thirteen.push_back(Cancel);
+    for (const Case& c : {Case{thirteen, 2, "AAAAAAAAAAAA"}, Case{{Ok}, 1, ""},
+                          Case{{Select, [] { PostQuitMessage(0); }}, 0, "A"}}) {
+        Restart();
+        name[0] = 0;
+        Run(c.steps);
+        EXPECT_EQ(result, c.result);
+        EXPECT_STREQ(name, c.name);
+        Drain();
+    }
 }
 
 TEST_F(NameEntry, AChangeOfLetterIsAMorphOfThirteenFrames) {
@@ -283,33 +268,29 @@ void KeepFrame(void*) { MorphFrames.push_back(headless::Frame()); }
 
 TEST_F(Screens, PicturesOfEveryScreen) {
     std::map<std::string, std::vector<uint16_t>> shots;
-    auto shoot = [&](const std::string& name) { return [&, name] { shots[name] = headless::Frame(); }; };
-
-    // The prompts, as they wait.
+    // The picture once the screen is up, and then the tap that leaves it.
+    auto shoot = [&](const std::string& name, int x, int y) {
+        After(1000, [&, name] { shots[name] = headless::Frame(); });
+        After(1100, [x, y] { headless::Tap(x, y); });
+    };
     m.score = 123;
-    After(1000, shoot("prompt_save"));
-    After(1100, [] { headless::Tap(180, 300); });
+    shoot("prompt_save", 180, 300);
     OfferSaveHighScore(m);
-    After(1000, shoot("prompt_abandon"));
-    After(1100, [] { headless::Tap(180, 300); });
+    shoot("prompt_abandon", 180, 300);
     ConfirmAbandon(m);
-    After(1000, shoot("prompt_game_over"));
-    After(1100, [] { headless::Tap(60, 300); });
+    shoot("prompt_game_over", 60, 300);
     ShowGameOver(m);
-
     // The table, plain and with the fourth row picked out.
     const char* names[] = {"ALICE", "BOB", "", "CAROLINE", "DAN", "EVE", "FRED"};
     for (int i = 0; i < 7; ++i) InsertHighScore(names[i], 900 - 110 * i);
-    After(1000, shoot("table"));
-    After(1100, [] { headless::Tap(120, 300); });
+    shoot("table", 120, 300);
     ShowHighScoreTable(m.screen, 0);
-    After(1000, shoot("table_highlight"));
-    After(1100, [] { headless::Tap(120, 300); });
+    shoot("table_highlight", 120, 300);
     ShowHighScoreTable(m.screen, 4);
 
     // Name entry on A, and the fifth frame of its change to B.
     char name[13] = "";
-    After(1000, shoot("names_a"));
+    After(1000, [&] { shots["names_a"] = headless::Frame(); });
     After(1100, [] {
         headless::SetPresentWatcher(KeepFrame, nullptr);
         headless::Tap(195, 110);
@@ -320,34 +301,33 @@ TEST_F(Screens, PicturesOfEveryScreen) {
     ASSERT_GE(MorphFrames.size(), 13u);
     shots["names_morph"] = MorphFrames[4];
 
-    After(1000, shoot("paytable"));
-    After(1100, [] { headless::Tap(120, 300); });
+    shoot("paytable", 120, 300);
     ShowPayTable(m.screen);
 
     for (const auto& [name, picture] : shots) ExpectGolden(name, picture);
 }
 
 TEST_F(Screens, TheSplashShowsThePictureOrTheDrawnTitleAndEndsOnAFreshMachine) {
-    std::vector<std::vector<uint16_t>> frames;
-    auto keep = [](void* self) { static_cast<std::vector<std::vector<uint16_t>>*>(self)->push_back(headless::Frame()); };
-    headless::SetPresentWatcher(keep, &frames);
+    auto splash = [this] {
+        std::vector<std::vector<uint16_t>> frames;
+        headless::SetPresentWatcher([](void* self) { static_cast<decltype(frames)*>(self)->push_back(headless::Frame()); },
+                                    &frames);
+        ShowSplash(m);
+        headless::SetPresentWatcher(nullptr, nullptr);
+        return frames;
+    };
     const uint64_t start = headless::NowUs();
-    ShowSplash(m);
-    headless::SetPresentWatcher(nullptr, nullptr);
+    auto frames = splash();
     // Fade in, one more present, two seconds, fade out, fade in: no strip.
     EXPECT_EQ(frames.size(), 7u + 1u + 7u + 7u);
     EXPECT_GE(headless::NowUs() - start, 2000000u);
     ExpectGolden("splash", frames[7]);
-    Surface fresh;
-    fresh.CopyFrom(m.screen);
+    const std::vector<uint16_t> fresh = Screen();
     RedrawAll(m);
-    EXPECT_EQ(0, std::memcmp(fresh.pixels, m.screen.pixels, 240 * 320 * 2));
+    EXPECT_EQ(Screen(), fresh);
 
     headless::HideResource(L"SPLASH", true);
-    frames.clear();
-    headless::SetPresentWatcher(keep, &frames);
-    ShowSplash(m);
-    headless::SetPresentWatcher(nullptr, nullptr);
+    frames = splash();
     headless::HideResource(L"SPLASH", false);
     // Fade in, the strip (13 + 46 + 13), fade out, fade in.
     EXPECT_EQ(frames.size(), 7u + 72u + 7u + 7u);

@@ -15,6 +15,14 @@ namespace {
 
 const std::string Game = VANTARO_GAME;
 
+// The value of a field of a state line, as written ("25", "\"prompt\"").
+std::string Field(const std::string& state, const std::string& name) {
+    const size_t at = state.find("\"" + name + "\":");
+    if (at == std::string::npos) return "?";
+    const size_t from = at + name.size() + 3;
+    return state.substr(from, state.find_first_of(",}", from) - from);
+}
+
 struct Program : ::testing::Test {
     std::string data, work;
     void SetUp() override {
@@ -30,7 +38,7 @@ struct Program : ::testing::Test {
     }
 };
 
-TEST_F(Program, HelpAndVersionAnswerAndExit) {
+TEST_F(Program, HelpAndVersionAnswerAndWrongCommandLinesGetUsageAndStatusTwo) {
     RunResult help = ::Run({Game, "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: vantaro"), std::string::npos);
@@ -38,9 +46,6 @@ TEST_F(Program, HelpAndVersionAnswerAndExit) {
     RunResult version = ::Run({Game, "--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("vantaro ", 0), 0u);
-}
-
-TEST_F(Program, WrongCommandLinesGetUsageAndStatusTwo) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {Game, "--bogus"}, {Game, "--scale"}, {Game, "--scale", "0"}, {Game, "--scale", "x"},
              {Game, "--script", "a.txt"}, {Game, "--headless", "--start-tick", "-1"}, {Game, "stray"}}) {
@@ -64,9 +69,12 @@ TEST_F(Program, MalformedScriptLineStopsWithItsNumber) {
     EXPECT_EQ(missing.status, 2);
 }
 
-TEST_F(Program, ScriptCapturesTheMachineAndReportsItsState) {
-    RunResult r = Headless("wait 6000\ncapture " + work + "/shot.png\nstate " + work + "/state.json\n");
+// The same start tick plays the same game.
+TEST_F(Program, ScriptCapturesTheMachineAndReportsItsStateTheSameEveryTime) {
+    const std::string script = "wait 6000\ncapture " + work + "/shot.png\nstate " + work + "/state.json\n";
+    RunResult r = Headless(script, {"--start-tick", "4242"});
     ASSERT_EQ(r.status, 0) << r.err;
+    const std::string first = ReadFile(work + "/state.json") + ReadFile(work + "/shot.png");
     EXPECT_EQ(ReadFile(work + "/state.json").rfind(
                   "{\"credit\":0,\"bank\":0,\"prize\":0,\"nudges\":0,\"cash\":25,\"featureCount\":0,\"score\":0,"
                   "\"featureHold\":0,\"holdOffer\":0,\"reels\":[{\"position\":",
@@ -75,8 +83,7 @@ TEST_F(Program, ScriptCapturesTheMachineAndReportsItsState) {
     int w = 0, h = 0;
     std::vector<uint32_t> shot;
     ASSERT_TRUE(ReadPng(work + "/shot.png", &w, &h, &shot));
-    ASSERT_EQ(w, 240);
-    ASSERT_EQ(h, 320);
+    ASSERT_EQ(w * h, 240 * 320);
     // The cabinet picture is on the display wherever nothing is drawn over it.
     SetPixelFormatFlags(PIXEL_FORMAT_565);
     Surface cabinet;
@@ -87,14 +94,8 @@ TEST_F(Program, ScriptCapturesTheMachineAndReportsItsState) {
         const uint32_t rgb = (((r5 << 3) | (r5 >> 2)) << 16) | (((g6 << 2) | (g6 >> 4)) << 8) | ((b5 << 3) | (b5 >> 2));
         EXPECT_EQ(shot[i], rgb) << i;
     }
-}
-
-TEST_F(Program, SameStartTickPlaysTheSameGame) {
-    const std::string script = "wait 2000\nstate " + work + "/s.json\ncapture " + work + "/c.png\n";
     ASSERT_EQ(Headless(script, {"--start-tick", "4242"}).status, 0);
-    const std::string first = ReadFile(work + "/s.json") + ReadFile(work + "/c.png");
-    ASSERT_EQ(Headless(script, {"--start-tick", "4242"}).status, 0);
-    EXPECT_EQ(ReadFile(work + "/s.json") + ReadFile(work + "/c.png"), first);
+    EXPECT_EQ(ReadFile(work + "/state.json") + ReadFile(work + "/shot.png"), first);
 }
 
 TEST_F(Program, CloseLineEndsTheGameCleanly) {
@@ -110,11 +111,7 @@ TEST_F(Program, AboutBoxStaysUpUntilAPressWhichOnlyClosesIt) {
                            "key ctrl+a\nwait 100\nkey up\nwait 100\nstate " + w + "s5\nkey ctrl+a\nwait 100\nstate " + w +
                            "s6\n");
     ASSERT_EQ(r.status, 0) << r.err;  // the script's end closes the box and then the game
-    auto field = [&](const std::string& file, const std::string& name) {
-        const std::string s = ReadFile(w + file);
-        const size_t at = s.find("\"" + name + "\":");
-        return at == std::string::npos ? std::string("?") : s.substr(at + name.size() + 3, s.find_first_of(",}", at) - at - name.size() - 3);
-    };
+    auto field = [&](const std::string& file, const std::string& name) { return Field(ReadFile(w + file), name); };
     EXPECT_EQ(field("s1", "screen"), "\"about\"");
     EXPECT_EQ(field("s2", "screen"), "\"about\"");  // a minute later still up
     EXPECT_EQ(field("s3", "screen"), "\"machine\"");
@@ -122,15 +119,6 @@ TEST_F(Program, AboutBoxStaysUpUntilAPressWhichOnlyClosesIt) {
     EXPECT_EQ(field("s4", "cash"), "24");  // the next one does
     EXPECT_EQ(field("s5", "screen"), "\"machine\"");  // a key closes it as well
     EXPECT_EQ(field("s6", "screen"), "\"about\"");
-}
-
-TEST_F(Program, FirstStartCreatesAnEmptyHighScoreTable) {
-    ASSERT_EQ(Headless("").status, 0);
-    EXPECT_EQ(ReadFile(data + "/vantarohs.dat"), std::string(240, '\0'));
-    // A table that is there is left as it is.
-    WriteFile(data + "/vantarohs.dat", "kept");
-    ASSERT_EQ(Headless("").status, 0);
-    EXPECT_EQ(ReadFile(data + "/vantarohs.dat"), "kept");
 }
 
 TEST_F(Program, UnwritableDataFolderStopsStartUp) {
@@ -225,86 +213,76 @@ TEST_F(Program, SymbolKeyColourIsTheSymbolPicturesTopLeftPixel) {
     EXPECT_GT(white, 4u * 50 * 50);  // the reels' background is there
 }
 
-// The value of a field of a state line, as written ("25", "\"prompt\"").
-std::string Field(const std::string& state, const std::string& name) {
-    const size_t at = state.find("\"" + name + "\":");
-    if (at == std::string::npos) return "?";
-    const size_t from = at + name.size() + 3;
-    return state.substr(from, state.find_first_of(",}", from) - from);
-}
-
-// A game played by a script to its end: a coin, a spin and two collects
-// a cycle, and the state after every spin.
+// A game played by a script: a coin, a spin and two collects a cycle, and
+// the state after every spin.
 struct WholeGame : Program {
     static constexpr int CYCLES = 80;
-    std::string Cycle(int c, bool withState = true) const {
-        std::string s = "tap 199 210\nwait 300\ntap 199 302\nwait 6000\n";
-        if (withState) s += "state " + work + "/c" + std::to_string(c) + ".json\n";
-        return s + "tap 199 279\nwait 3000\ntap 199 279\nwait 3000\n";
-    }
+    const std::vector<std::string> tick = {"--start-tick", "2000000"};
     std::string Cycles(int count) const {
         std::string s = "wait 6000\n";  // the splash
-        for (int c = 0; c < count; ++c) s += Cycle(c);
+        for (int c = 0; c < count; ++c)
+            s += "tap 199 210\nwait 300\ntap 199 302\nwait 6000\nstate " + work + "/c" + std::to_string(c) +
+                 ".json\ntap 199 279\nwait 3000\ntap 199 279\nwait 3000\n";
         return s;
     }
-    std::string State(int c) const { return ReadFile(work + "/c" + std::to_string(c) + ".json"); }
+    std::string State(const std::string& file) const { return ReadFile(work + "/" + file); }
+    // The high-score table, which must be whole, and its first score.
+    std::string Table(int32_t* first) const {
+        const std::string table = ReadFile(data + "/vantarohs.dat");
+        EXPECT_EQ(table.size(), 240u);
+        if (table.size() == 240) std::memcpy(first, table.data() + 16, 4);
+        return table.size() == 240 ? table : std::string(240, '?');
+    }
 };
 
-TEST_F(WholeGame, PlayedToTheEndSavedUnderANameAndPlayedAgain) {
-    // A first run finds the spin after which the money is gone.
-    const std::vector<std::string> tick = {"--start-tick", "2000000"};
+// A first run finds the first spin that scores and the one after which the
+// money is gone. Then the game is played to its end, saved under the name
+// VAN and played again; and played to its first win, abandoned, resumed as
+// it was, and quit with the score saved under an empty name.
+TEST_F(WholeGame, PlayedToTheEndAndSavedOrAbandonedResumedAndQuit) {
     ASSERT_EQ(Headless(Cycles(CYCLES), tick).status, 0);
     int end = -1, scored = -1;
     for (int c = 0; c < CYCLES && end < 0; ++c) {
-        if (scored < 0 && Field(State(c), "score") != "0") scored = c;
-        if (Field(State(c), "screen") == "\"prompt\"") end = c;
+        const std::string state = State("c" + std::to_string(c) + ".json");
+        if (scored < 0 && Field(state, "score") != "0" && Field(state, "screen") == "\"machine\"") scored = c;
+        if (Field(state, "screen") == "\"prompt\"") end = c;
     }
     ASSERT_GE(end, 0) << "the money lasted " << CYCLES << " spins";
     ASSERT_GE(scored, 0);
-    const std::string last = State(end);
+    const std::string last = State("c" + std::to_string(end) + ".json");
     EXPECT_EQ(Field(last, "title"), "\"Save High Score?\"");
     EXPECT_EQ(Field(last, "cash") + Field(last, "credit") + Field(last, "bank"), "000");
     const std::string score = Field(last, "score");
+    const std::string firstScore = Field(State("c" + std::to_string(scored) + ".json"), "score");
 
-    // The same game again, and the name VAN spelled: five back from A to V,
-    // five on to A, thirteen on to N, each letter selected with Up.
+    // VAN: five back from A to V, five on to A, thirteen on to N, each
+    // letter selected with Up.
     const std::string w = work + "/";
     std::string script = Cycles(end + 1) + "tap 60 300\nwait 1500\nstate " + w + "names0\n";
-    auto keys = [&](const std::string& key, int n) {
-        for (int i = 0; i < n; ++i) script += "key " + key + "\nwait 400\n";
-    };
-    keys("left", 5);
-    keys("up", 1);
-    keys("right", 5);
-    keys("up", 1);
-    keys("right", 13);
-    keys("up", 1);
+    for (auto [key, n] : {std::pair{"left", 5}, {"up", 1}, {"right", 5}, {"up", 1}, {"right", 13}, {"up", 1}})
+        for (int i = 0; i < n; ++i) script += "key " + std::string(key) + "\nwait 400\n";
     script += "state " + w + "names1\ntap 40 300\nwait 2500\nstate " + w + "table\ncapture " + w +
-              "table.png\ntap 120 300\nwait 2500\nstate " + w + "over\ntap 60 300\nwait 2500\nstate " + w +
-              "fresh\n";
+              "table.png\ntap 120 300\nwait 2500\nstate " + w + "over\ntap 60 300\nwait 2500\nstate " + w + "fresh\n";
     RunResult r = Headless(script, tick);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Field(ReadFile(w + "names0"), "screen"), "\"names\"");
-    EXPECT_EQ(Field(ReadFile(w + "names0"), "letter"), "\"A\"");
-    EXPECT_EQ(Field(ReadFile(w + "names1"), "name"), "\"VAN\"");
-    EXPECT_EQ(Field(ReadFile(w + "names1"), "letter"), "\"N\"");
-    EXPECT_EQ(Field(ReadFile(w + "table"), "screen"), "\"table\"");
-    EXPECT_EQ(Field(ReadFile(w + "over"), "title"), "\"GAME OVER\"");
-    const std::string fresh = ReadFile(w + "fresh");
+    EXPECT_EQ(Field(State("names0"), "screen"), "\"names\"");
+    EXPECT_EQ(Field(State("names0"), "letter"), "\"A\"");
+    EXPECT_EQ(Field(State("names1"), "name"), "\"VAN\"");
+    EXPECT_EQ(Field(State("names1"), "letter"), "\"N\"");
+    EXPECT_EQ(Field(State("table"), "screen"), "\"table\"");
+    EXPECT_EQ(Field(State("over"), "title"), "\"GAME OVER\"");
+    const std::string fresh = State("fresh");
     EXPECT_EQ(Field(fresh, "screen"), "\"machine\"");
     for (const char* counter : {"credit", "bank", "prize", "nudges", "featureCount", "score"})
         EXPECT_EQ(Field(fresh, counter), "0") << counter;
     EXPECT_EQ(Field(fresh, "cash"), "25");
-
-    // The table file: VAN first with the score; the others empty.
-    const std::string table = ReadFile(data + "/vantarohs.dat");
-    ASSERT_EQ(table.size(), 240u);
-    EXPECT_EQ(table.substr(0, 4), std::string("VAN\0", 4));
+    // VAN first with the score, the others empty; on the table the new
+    // first row is picked out in black, the rest white.
     int32_t saved = 0;
-    std::memcpy(&saved, table.data() + 16, 4);
+    const std::string table = Table(&saved);
+    EXPECT_EQ(table.substr(0, 4), std::string("VAN\0", 4));
     EXPECT_EQ(std::to_string(saved), score);
     EXPECT_EQ(table.substr(20), std::string(220, '\0'));
-    // On the table the new first row is picked out in black, the rest white.
     int pw = 0, ph = 0;
     std::vector<uint32_t> shot;
     ASSERT_TRUE(ReadPng(w + "table.png", &pw, &ph, &shot));
@@ -318,37 +296,23 @@ TEST_F(WholeGame, PlayedToTheEndSavedUnderANameAndPlayedAgain) {
     EXPECT_EQ(inks(40, 0xFFFFFF), 0);
     EXPECT_GT(inks(56, 0xFFFFFF), 20);
     EXPECT_EQ(inks(56, 0x000000), 0);
-}
 
-TEST_F(WholeGame, AbandonedResumedAsItWasThenQuitWithTheScoreSaved) {
-    const std::vector<std::string> tick = {"--start-tick", "2000000"};
-    ASSERT_EQ(Headless(Cycles(30), tick).status, 0);
-    int scored = -1;
-    for (int c = 0; c < 30 && scored < 0; ++c)
-        if (Field(State(c), "score") != "0" && Field(State(c), "screen") == "\"machine\"") scored = c;
-    ASSERT_GE(scored, 0) << "no win in 30 spins";
-    const std::string score = Field(State(scored), "score");
-    const std::string w = work + "/";
-    std::string script = Cycles(scored + 1) + "capture " + w + "before.png\nkey start\nwait 1500\nstate " + w +
-                         "asked\ntap 180 300\nwait 1500\ncapture " + w + "after.png\nstate " + w + "back\n" +
-                         "key c\nwait 1500\ntap 60 300\nwait 1500\nstate " + w + "save\ntap 60 300\nwait 1500\n" +
-                         "tap 40 300\nwait 2500\nstate " + w + "table\ntap 120 300\nwait 5000\nstate " + w +
-                         "never\n";
-    RunResult r = Headless(script, tick);
+    data = MakeTempFolder();
+    script = Cycles(scored + 1) + "capture " + w + "before.png\nkey start\nwait 1500\nstate " + w +
+             "asked\ntap 180 300\nwait 1500\ncapture " + w + "after.png\nstate " + w + "back\n" +
+             "key c\nwait 1500\ntap 60 300\nwait 1500\nstate " + w + "save\ntap 60 300\nwait 1500\n" +
+             "tap 40 300\nwait 2500\nstate " + w + "table\ntap 120 300\nwait 5000\nstate " + w + "never\n";
+    r = Headless(script, tick);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Field(ReadFile(w + "asked"), "title"), "\"Abandon Game?\"");
-    EXPECT_EQ(Field(ReadFile(w + "back"), "screen"), "\"machine\"");
-    EXPECT_EQ(Field(ReadFile(w + "back"), "score"), score);
+    EXPECT_EQ(Field(State("asked"), "title"), "\"Abandon Game?\"");
+    EXPECT_EQ(Field(State("back"), "screen"), "\"machine\"");
+    EXPECT_EQ(Field(State("back"), "score"), firstScore);
     EXPECT_EQ(ReadFile(w + "after.png"), ReadFile(w + "before.png"));  // exactly as it was
-    EXPECT_EQ(Field(ReadFile(w + "save"), "title"), "\"Save High Score?\"");
-    EXPECT_EQ(Field(ReadFile(w + "table"), "screen"), "\"table\"");
+    EXPECT_EQ(Field(State("save"), "title"), "\"Save High Score?\"");
+    EXPECT_EQ(Field(State("table"), "screen"), "\"table\"");
     EXPECT_FALSE(FileExists(w + "never"));  // the program had ended by itself
-    const std::string table = ReadFile(data + "/vantarohs.dat");
-    ASSERT_EQ(table.size(), 240u);
-    EXPECT_EQ(table[0], 0);  // OK with no letters: an empty name
-    int32_t saved = 0;
-    std::memcpy(&saved, table.data() + 16, 4);
-    EXPECT_EQ(std::to_string(saved), score);
+    EXPECT_EQ(Table(&saved)[0], 0);  // OK with no letters: an empty name
+    EXPECT_EQ(std::to_string(saved), firstScore);
 }
 
 TEST_F(Program, SdlWithoutADisplaySaysSoAndPointsAtHeadless) {

@@ -11,6 +11,7 @@ namespace {
 
 struct Pictures : MachineTest {
     void NewGame() {
+        Start(1000000);
         Reset(m);
         SetReels(m, 3, 6, 7, 5);
         RedrawAll(m);
@@ -19,13 +20,11 @@ struct Pictures : MachineTest {
     }
 };
 
-TEST_F(Pictures, TheMachineAfterReset) {
+TEST_F(Pictures, TheMachineAfterResetWithAHeldReelNudgesOfferedAndAPrizeWaiting) {
     NewGame();
     ExpectGolden("machine_reset", headless::Frame());
     EXPECT_EQ(headless::Frame(), Screen());
-}
 
-TEST_F(Pictures, AHeldReelIsFaded) {
     NewGame();
     m.credit = 5;
     m.cash = 20;
@@ -35,9 +34,7 @@ TEST_F(Pictures, AHeldReelIsFaded) {
     Pump(100);
     ASSERT_EQ(m.reels.reel[1].held, 1);
     ExpectGolden("machine_held", Screen());
-}
 
-TEST_F(Pictures, NudgesOffered) {
     NewGame();
     m.credit = 3;
     m.cash = 12;
@@ -46,9 +43,7 @@ TEST_F(Pictures, NudgesOffered) {
     m.featureHold = 1;
     RedrawAll(m);
     ExpectGolden("machine_nudges", Screen());
-}
 
-TEST_F(Pictures, APrizeWaitsForTheGamble) {
     NewGame();
     m.credit = 7;
     m.cash = 8;

@@ -17,17 +17,10 @@ std::string Wave(int ms) {
     auto put = [&w](uint32_t v, int n) {
         for (int i = 0; i < n; ++i) w += static_cast<char>(v >> (8 * i));
     };
-    put(16, 4);
-    put(1, 2);
-    put(1, 2);
-    put(rate, 4);
-    put(rate * 2, 4);
-    put(2, 2);
-    put(16, 2);
+    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {rate, 4}, {rate * 2, 4}, {2u, 2}, {16u, 2}}) put(v, n);
     w += "data";
     put(bytes, 4);
-    w += std::string(bytes, '\0');
-    return w;
+    return w + std::string(bytes, '\0');
 }
 
 struct OneVoice : ::testing::Test {
@@ -35,12 +28,14 @@ struct OneVoice : ::testing::Test {
     void SetUp() override {
         StartHeadless();
         const std::string dir = MakeTempFolder();
-        WriteFile(dir + "/long.wav", Wave(900));
-        WriteFile(dir + "/short.wav", Wave(100));
-        WriteFile(dir + "/loop.wav", Wave(300));
-        longOne = std::wstring(dir.begin(), dir.end()) + L"/long.wav";
-        shortOne = std::wstring(dir.begin(), dir.end()) + L"/short.wav";
-        loop = std::wstring(dir.begin(), dir.end()) + L"/loop.wav";
+        auto make = [&dir](const std::string& name, int ms) {
+            WriteFile(dir + "/" + name, Wave(ms));
+            const std::string path = dir + "/" + name;
+            return std::wstring(path.begin(), path.end());
+        };
+        longOne = make("long.wav", 900);
+        shortOne = make("short.wav", 100);
+        loop = make("loop.wav", 300);
     }
     std::vector<std::string> Outcomes() const {
         std::vector<std::string> o;
@@ -49,13 +44,20 @@ struct OneVoice : ::testing::Test {
     }
 };
 
-TEST_F(OneVoice, SecondPlayCutsTheFirstOff) {
+TEST_F(OneVoice, APlayCutsOffTheSoundOrLoopBeforeItAndStopEndsALoop) {
     SoundPlay(longOne.c_str());
     headless::Advance(50);
     SoundPlay(shortOne.c_str());
     EXPECT_EQ(Outcomes(), (std::vector<std::string>{"stop", "play long.wav", "stop", "play short.wav"}));
     headless::Advance(150);
     EXPECT_FALSE(headless::SoundPlaying());  // the short one ended; the long one was cut
+    SoundLoop(loop.c_str());
+    SoundPlay(shortOne.c_str());
+    headless::Advance(200);
+    EXPECT_FALSE(headless::SoundPlaying());
+    SoundLoop(loop.c_str());
+    SoundStop();
+    EXPECT_FALSE(headless::SoundPlaying());
 }
 
 TEST_F(OneVoice, LoopDoesNotStartOverAPlayingSound) {
@@ -69,16 +71,6 @@ TEST_F(OneVoice, LoopDoesNotStartOverAPlayingSound) {
     EXPECT_TRUE(headless::SoundPlaying());  // round and round
 }
 
-TEST_F(OneVoice, PlayStopsALoop) {
-    SoundLoop(loop.c_str());
-    SoundPlay(shortOne.c_str());
-    headless::Advance(200);
-    EXPECT_FALSE(headless::SoundPlaying());
-    SoundLoop(loop.c_str());
-    SoundStop();
-    EXPECT_FALSE(headless::SoundPlaying());
-}
-
 TEST_F(OneVoice, MissingFilesAndResourcesAreSilent) {
     SoundPlay(L"/nowhere/at/all.wav");
     EXPECT_EQ(Outcomes().back(), "missing all.wav");
@@ -89,6 +81,8 @@ TEST_F(OneVoice, MissingFilesAndResourcesAreSilent) {
     EXPECT_FALSE(headless::SoundPlaying());
 }
 
+// Paths are built beside the program with this system's separator, in one
+// buffer that holds the last result.
 TEST(Paths, BuiltBesideTheProgramWithThisSystemsSeparator) {
     char exe[4096] = {};
     ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
@@ -97,12 +91,8 @@ TEST(Paths, BuiltBesideTheProgramWithThisSystemsSeparator) {
     const wchar_t* wide = ProgramPath(L"Sounds\\reel.wav");
     EXPECT_EQ(std::wstring(wide), std::wstring(folder.begin(), folder.end()) + L"/Sounds/reel.wav");
     EXPECT_EQ(std::string(ProgramPathNarrow("Images\\fruit.bmp")), folder + "/Images/fruit.bmp");
-}
-
-TEST(Paths, OneBufferHoldsTheLastResult) {
-    const wchar_t* first = ProgramPath(L"Sounds\\spin.wav");
     const std::wstring second = ProgramPath(L"Sounds\\win.wav");
-    EXPECT_EQ(std::wstring(first), second);
+    EXPECT_EQ(std::wstring(wide), second);
 }
 
 }  // namespace
