@@ -8,6 +8,7 @@
 #include "gfx/display.h"
 #include "gfx/fade.h"
 #include "screens/highscore_table.h"
+#include "screens/prompts.h"
 #include "shell/paths.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
@@ -80,6 +81,9 @@ void GamblePrize(Machine& m) {
     DrawStatusPanel(m);
     Present(m.screen);
     if (m.prize) BankPrize(m);
+    // A lost gamble can take the game's last money: the game is then over,
+    // as after a losing spin.
+    if (IsOutOfMoney(m)) HandleOutOfMoney(m);
 }
 
 void ShowHighScores(Machine& m) {

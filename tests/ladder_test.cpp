@@ -56,17 +56,45 @@ struct Ladder : MachineTest {
     }
 };
 
-TEST_F(Ladder, ATapWhileTheOwnRungIsLitLosesTheStake) {
+// A tap while the own rung is lit loses the stake; so does a quick second
+// tap in the rest of the frame after a good climb.
+TEST_F(Ladder, ATapOnTheOwnRungOrAQuickDoubleTapLosesTheStake) {
     Offer(30);
     const size_t sounds = headless::Sounds().size();
     When([] { return true; }, [] { headless::Tap(CLIMB_X, CLIMB_Y); });  // the very first frame
     Gamble();
-    EXPECT_EQ(m.prize, 0);
-    EXPECT_EQ(m.bank, 0);
-    EXPECT_EQ(m.score, 0);
+    EXPECT_EQ(m.prize + m.bank + m.score, 0);
     EXPECT_EQ(SoundsSince(sounds), (std::vector<std::string>{"nudge.wav", "fail.wav"}));
     EXPECT_STREQ(ShownScreen.name, "machine");
     EXPECT_FALSE(Enabled(CMD_GAMBLE));
+
+    Offer(10);
+    When([] { return ShownScreen.phase == 1; }, [this] {
+        headless::Tap(CLIMB_X, CLIMB_Y);
+        After(30, [] { headless::Tap(CLIMB_X, CLIMB_Y); });
+    });
+    Gamble();
+    EXPECT_EQ(m.prize + m.bank, 0);
+}
+
+// The last money of a game lost on the ladder ends the game, as a losing
+// spin would; the machine is not left with every button dead.
+TEST_F(Ladder, LosingTheLastMoneyEndsTheGame) {
+    Offer(30);
+    m.cash = 0;
+    RedrawAll(m);
+    std::string asked;
+    When([] { return true; }, [] { headless::Tap(CLIMB_X, CLIMB_Y); });
+    std::function<void()> answer = [&] {
+        if (std::string(ShownScreen.name) != "prompt") return After(20, answer);
+        asked = ShownScreen.title;
+        headless::Tap(60, 300);  // Play Again
+    };
+    After(20, answer);
+    Gamble();
+    EXPECT_EQ(asked, "GAME OVER");
+    EXPECT_EQ(m.cash, 25);
+    EXPECT_TRUE(Enabled(CMD_COIN));
 }
 
 TEST_F(Ladder, SevenClimbsPayAHundredAndTwentyEightTimesTheStake) {
@@ -80,35 +108,31 @@ TEST_F(Ladder, SevenClimbsPayAHundredAndTwentyEightTimesTheStake) {
     EXPECT_EQ(SoundsSince(sounds), (std::vector<std::string>{"nudge.wav", "win.wav", "cashreg.wav"}));
 }
 
+// Collect banks the value held, as the state line reports it; before any
+// climb that is the stake. A tap beside both buttons changes nothing.
 TEST_F(Ladder, CollectKeepsTheValueHeldAndBanksIt) {
+    std::string shown;
+    auto collect = [&shown] {
+        shown = std::string(ShownScreen.name) + " " + std::to_string(ShownScreen.rung) + " " +
+                std::to_string(ShownScreen.value);
+        headless::Tap(COLLECT_X, COLLECT_Y);
+    };
     Offer(20);
-    Climbs(2, [this] {
-        When([] { return true; }, [] { headless::Tap(COLLECT_X, COLLECT_Y); });
-    });
+    Climbs(2, [&] { When([] { return true; }, collect); });
     Gamble();
+    EXPECT_EQ(shown, "ladder 2 80");
     EXPECT_EQ(m.bank, 80);
     EXPECT_EQ(m.score, 80);
 
-    // Collect before any climb: the stake comes back unchanged. A tap beside
-    // both buttons changes nothing.
     Offer(20);
-    When([] { return true; }, [this] {
+    When([] { return true; }, [&, this] {
         headless::Tap(40, 40);
-        After(500, [] { headless::Tap(COLLECT_X, COLLECT_Y); });
+        After(500, collect);
     });
     Gamble();
+    EXPECT_EQ(shown, "ladder 0 20");
     EXPECT_EQ(m.bank, 20);
-}
-
-TEST_F(Ladder, AQuickDoubleTapAfterAClimbLoses) {
-    Offer(10);
-    When([] { return ShownScreen.phase == 1; }, [this] {
-        headless::Tap(CLIMB_X, CLIMB_Y);
-        After(30, [] { headless::Tap(CLIMB_X, CLIMB_Y); });  // still in the rest of the frame
-    });
-    Gamble();
-    EXPECT_EQ(m.bank, 0);
-    EXPECT_EQ(m.prize, 0);
+    EXPECT_STREQ(ShownScreen.name, "machine");
 }
 
 TEST_F(Ladder, TheLightsAlternateFasterWithEveryClimbAndStopWhileTheStylusIsHeld) {
@@ -181,19 +205,6 @@ TEST_F(Ladder, ACloseRequestCollectsAndThenClosesTheProgram) {
     EXPECT_TRUE(windowGone);
 }
 
-TEST_F(Ladder, StateLineReportsTheLadder) {
-    Offer(10);
-    std::vector<std::string> seen;
-    When([] { return ShownScreen.phase == 1; }, [&] {
-        seen.push_back(std::string(ShownScreen.name) + " " + std::to_string(ShownScreen.rung) + " " +
-                       std::to_string(ShownScreen.value));
-        headless::Tap(COLLECT_X, COLLECT_Y);
-    });
-    Gamble();
-    EXPECT_EQ(seen, (std::vector<std::string>{"ladder 0 10"}));
-    EXPECT_STREQ(ShownScreen.name, "machine");
-}
-
 // Without its pictures the ladder hands the stake back, to be banked, and
 // stops its looping sound. Run in a copy of this test program that has no
 // ladder pictures beside it.
@@ -222,7 +233,6 @@ TEST_F(Ladder, MissingPicturesReturnTheStake) {
     }
     Offer(40);
     const size_t sounds = headless::Sounds().size();
-    const auto before = Screen();
     const uint16_t corner = m.screen.pixels[0];
     Gamble();
     EXPECT_EQ(m.prize, 0);
@@ -235,12 +245,7 @@ TEST_F(Ladder, MissingPicturesReturnTheStake) {
     EXPECT_EQ(log[sounds + 1].outcome, "stop");
     EXPECT_EQ(SoundsSince(sounds), (std::vector<std::string>{"nudge.wav", "cashreg.wav"}));
     EXPECT_EQ(m.screen.pixels[0], corner);
-    (void)before;
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(Ladder, PicturesOfTheFirstFrameAndAfterTwoClimbs) {
     Offer(25);
