@@ -8,6 +8,7 @@
 #include "gfx/font.h"
 #include "platform/system.h"
 #include "screens/lcd.h"
+#include "shell/panel.h"
 #include "shell/paths.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
@@ -104,8 +105,18 @@ Ending TakeTaps(Ladder& l) {
             continue;
         }
         if (msg.message == WM_CLOSE) return Ending::Collected;
-        if (msg.message != WM_LBUTTONDOWN) continue;
-        const POINT point = {LOWORD(msg.lParam), HIWORD(msg.lParam)};
+        POINT point;
+        if (msg.message == WM_LBUTTONDOWN) {
+            point = {LOWORD(msg.lParam), HIWORD(msg.lParam)};
+        } else if (msg.message == WM_KEYDOWN && !IsKeyRepeat(msg.lParam) &&
+                   (msg.wParam == VK_SPACE || msg.wParam == VK_RETURN)) {
+            // Space is a tap on CLIMB and Enter one on COLLECT, judged by
+            // the lights at this moment as a tap would be.
+            const RECT& button = msg.wParam == VK_SPACE ? ClimbButton : CollectButton;
+            point = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+        } else {
+            continue;
+        }
         if (PtInRect(&CollectButton, point)) return Ending::Collected;
         if (!PtInRect(&ClimbButton, point)) continue;
         if (l.phase == 0) {

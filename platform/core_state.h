@@ -57,6 +57,9 @@ struct CoreState {
     bool stylusDown = false;
     DWORD lastModifiers = 0;
     uint64_t keysDefaulted = 0;  // WM_KEYDOWN messages left to DefWindowProcW
+    bool muteToggled = false;  // switched against the --mute of the options
+    bool typingText = false;
+    bool muteKeyTaken = false;  // the M that switched the sound: its release is dropped too
     bool displayOpen = false;
     bool drawing = false;
 };

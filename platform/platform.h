@@ -23,6 +23,9 @@ struct PlatformOptions {
     bool fullscreen = false;
     bool mute = false;
     uint32_t startTick = 1000000;  // where the headless clock starts (and so the game's random seed)
+    // The per-user data folder; empty: the one the environment names (see
+    // PlatformDataFolder).
+    std::string dataFolder;
     // Copies of the program that share this name are one instance: a second
     // SDL copy hands over to the first. Empty: no single-instance rule.
     std::string instanceName;
@@ -47,9 +50,17 @@ void PlatformRequestClose();
 // copies), one line each; for finding out what reached the game.
 void PlatformTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Sound on or off. It starts off with --mute; M switches it at any moment,
+// even while the game is busy, and never reaches the game. While the player
+// types text (name entry) a plain M is a letter and only Ctrl+M switches.
+bool PlatformMuted();
+void PlatformToggleMute();
+void PlatformTypingText(bool typing);
+
 // The handle of the program's own module, for its resources.
 HINSTANCE PlatformModule();
 
-// The per-user folder for files that outlive a run: $VANTARO_DATA_DIR, else
-// $XDG_DATA_HOME/vantaro, else ~/.local/share/vantaro. Not created here.
+// The per-user folder for files that outlive a run: the options' dataFolder
+// (--data-dir), else $VANTARO_DATA_DIR, else $XDG_DATA_HOME/vantaro, else
+// ~/.local/share/vantaro. Not created here.
 std::string PlatformDataFolder();

@@ -25,8 +25,23 @@ static void DeliverSent() {
     }
 }
 
+// The mute key is the platform's own: it works during spins and fades, when
+// the game reads no input.
+static bool TakeMuteKey(CoreState& c, UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers) {
+    if (wParam != 'M') return false;
+    if (message == WM_KEYUP && c.muteKeyTaken) {
+        c.muteKeyTaken = false;
+        return true;
+    }
+    if (message != WM_KEYDOWN || (c.typingText && !(modifiers & MK_CONTROL))) return false;
+    c.muteKeyTaken = true;
+    if (!(static_cast<uintptr_t>(lParam) & 0x40000000u)) PlatformToggleMute();  // not a held key's repeat
+    return true;
+}
+
 void PostInput(UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers) {
     CoreState& c = Core();
+    if (TakeMuteKey(c, message, wParam, lParam, modifiers)) return;
     HWND target = IsLive(c.focus) ? c.focus : MainWindow();
     if (!target) return;
     MSG msg = {target, message, wParam, lParam, GetTickCount(), {0, 0}, modifiers};

@@ -152,8 +152,89 @@ int VirtualKey(SDL_Keycode key) {
         case SDLK_ESCAPE: return VK_ESCAPE;
         case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
         case SDLK_SPACE: return VK_SPACE;
+        case SDLK_BACKSPACE: return VK_BACK;
         default: return 0;
     }
+}
+
+// The gamepad reaches the game as the keyboard does: each button is a key.
+struct PadBinding {
+    SDL_GameControllerButton button;
+    int virtualKey;
+};
+const PadBinding PadBindings[] = {
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},       {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT},   {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
+    {SDL_CONTROLLER_BUTTON_A, VK_SPACE},          {SDL_CONTROLLER_BUTTON_B, VK_RETURN},
+    {SDL_CONTROLLER_BUTTON_X, 'C'},               {SDL_CONTROLLER_BUTTON_Y, 'R'},
+    {SDL_CONTROLLER_BUTTON_BACK, 'G'},            {SDL_CONTROLLER_BUTTON_START, VK_ESCAPE},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, '1'},    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, '4'},
+    {SDL_CONTROLLER_BUTTON_LEFTSTICK, 'H'},       {SDL_CONTROLLER_BUTTON_RIGHTSTICK, 'P'},
+};
+// The triggers are the middle two HOLDs, pressed past half-way and let go
+// below a quarter, so a trigger resting near a threshold does not chatter.
+constexpr Sint16 TRIGGER_PRESS = 16384;
+constexpr Sint16 TRIGGER_RELEASE = 8192;
+
+struct Pad {
+    SDL_GameController* controller;
+    bool trigger[2];  // left, right
+};
+
+std::map<SDL_JoystickID, Pad>& Pads() {
+    static std::map<SDL_JoystickID, Pad> pads;
+    return pads;
+}
+
+void PadKey(int virtualKey, bool down) {
+    if (down) platform::PostInput(WM_KEYDOWN, virtualKey, 1, 0);
+    else platform::PostInput(WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u), 0);
+}
+
+void OnPad(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_CONTROLLERDEVICEADDED:
+            if (SDL_GameController* c = SDL_GameControllerOpen(e.cdevice.which)) {
+                const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c));
+                if (Pads().count(id)) SDL_GameControllerClose(c);  // already open: SDL reports open pads again
+                else Pads()[id] = {c, {false, false}};
+                PlatformTrace("gamepad %d: %s", static_cast<int>(id), SDL_GameControllerName(c));
+            }
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED: {
+            auto pad = Pads().find(e.cdevice.which);
+            if (pad == Pads().end()) break;
+            SDL_GameControllerClose(pad->second.controller);
+            Pads().erase(pad);
+            PlatformTrace("gamepad %d gone", static_cast<int>(e.cdevice.which));
+            break;
+        }
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            for (const PadBinding& b : PadBindings)
+                if (b.button == e.cbutton.button) PadKey(b.virtualKey, e.type == SDL_CONTROLLERBUTTONDOWN);
+            break;
+        case SDL_CONTROLLERAXISMOTION: {
+            auto pad = Pads().find(e.caxis.which);
+            const int side = e.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT    ? 0
+                             : e.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT ? 1
+                                                                                : -1;
+            if (pad == Pads().end() || side < 0) break;
+            bool& held = pad->second.trigger[side];
+            if (held ? e.caxis.value < TRIGGER_RELEASE : e.caxis.value > TRIGGER_PRESS) {
+                held = !held;
+                PadKey(side == 0 ? '2' : '3', held);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void ClosePads() {
+    for (auto& pad : Pads()) SDL_GameControllerClose(pad.second.controller);
+    Pads().clear();
 }
 
 void ToggleFullscreen() {
@@ -236,6 +317,11 @@ void Handle(const SDL_Event& e) {
         case SDL_MOUSEMOTION: OnMouse(e); break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: OnKey(e); break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION: OnPad(e); break;
         default:
             if (e.type == S().requestEvent && S().requestEvent) {
                 std::unique_ptr<std::string> request(static_cast<std::string*>(e.user.data1));
@@ -417,7 +503,8 @@ void AudioCallback(void*, Uint8* stream, int length) {
 
 void OpenAudio() {
     State& s = S();
-    if (s.options.mute || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    // Opened even with --mute, so that M can switch the sound on.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     SDL_AudioSpec want = {};
     want.freq = 44100;
     want.format = AUDIO_S16SYS;
@@ -531,6 +618,9 @@ bool Init(const PlatformOptions& options, std::string* error) {
     s.requestEvent = SDL_RegisterEvents(1);
     if (!options.instanceName.empty()) platform::InstanceClaim(options.instanceName, OnRequest);
     OpenAudio();
+    // Gamepads come and go while the game runs; without the subsystem the
+    // game is played with mouse and keyboard alone.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) PlatformTrace("no gamepads: %s", SDL_GetError());
     return true;
 }
 
@@ -541,6 +631,7 @@ void Shutdown() {
     s.audio = 0;
     s.voice = nullptr;
     s.clips.clear();
+    ClosePads();
     DestroyVideo();
     SDL_Quit();
 }

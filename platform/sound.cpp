@@ -1,12 +1,26 @@
 // The rules of one-voice playback; the backends only play, stop and report.
 #include "platform/sound.h"
 
-#include "platform/internal.h"
+#include "platform/core_state.h"
 
 using namespace platform;
 
+bool PlatformMuted() { return PlatformCurrentOptions().mute != Core().muteToggled; }
+
+void PlatformToggleMute() {
+    Core().muteToggled = !Core().muteToggled;
+    if (PlatformMuted()) Current().voiceStop();
+    PlatformTrace("sound %s", PlatformMuted() ? "off" : "on");
+}
+
+void PlatformTypingText(bool typing) { Core().typingText = typing; }
+
 BOOL PlaySoundW(const WCHAR* name, HINSTANCE, DWORD flags) {
     const Backend& b = Current();
+    if (name && PlatformMuted()) {
+        b.soundCall(Narrow(name).c_str(), flags, "muted");
+        return FALSE;
+    }
     if (!name) {
         b.voiceStop();
         b.soundCall("", flags, "stop");

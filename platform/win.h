@@ -150,6 +150,7 @@ constexpr DWORD MK_CONTROL = 0x0008;
 
 // Virtual keys.
 constexpr int VK_LBUTTON = 0x01;
+constexpr int VK_BACK = 0x08;
 constexpr int VK_RETURN = 0x0D;
 constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;

@@ -7,6 +7,7 @@
 #include "gfx/display.h"
 #include "gfx/fade.h"
 #include "gfx/font.h"
+#include "platform/platform.h"
 #include "shell/panel.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
@@ -181,10 +182,19 @@ int EnterName(Surface& s, char* name) {
     PanelDraw(panel, s);
     FadeIn(s, black, FadeStep);
 
+    // Typed letters, Backspace and Enter, besides the buttons and the
+    // device keys.
+    constexpr int TYPED = 100;  // TYPED + 0 to 25: that letter was typed
+    PanelKey keys[28];
+    for (int i = 0; i < 26; ++i) keys[i] = {'A' + i, TYPED + i};
+    keys[26] = {VK_BACK, REMOVE};
+    keys[27] = {VK_RETURN, OK};
+
     int current = 0, drawn = 0;
     size_t length = std::strlen(name);
     if (length > NAME_LETTERS_MAX) name[length = NAME_LETTERS_MAX] = 0;
     bool redraw = true;
+    PlatformTypingText(true);  // M is a letter here, not the mute key
     for (;;) {
         ShownScreen.entered = name;
         ShownScreen.letter = current;
@@ -198,11 +208,22 @@ int EnterName(Surface& s, char* name) {
             redraw = false;
             drawn = current;
         }
-        const int result = PanelModalLoop(panel);
+        const int result = PanelModalLoop(panel, keys, 28);
+        if (result >= TYPED && result < TYPED + 26) {
+            // The typed letter is shown, with its morph, and appended.
+            current = result - TYPED;
+            if (length < NAME_LETTERS_MAX) {
+                name[length++] = static_cast<char>('A' + current);
+                name[length] = 0;
+            }
+            redraw = true;
+            continue;
+        }
         switch (result) {
             case 0:
             case OK:
             case CANCEL:
+                PlatformTypingText(false);
                 ShownScreen.entered = "";  // the buffer is the caller's
                 FadeOut(s, black, 50);
                 return result;

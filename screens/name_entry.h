@@ -2,7 +2,9 @@
 // screen, a mosaic of small reel symbols; "<<" and ">>" (or Left and Right)
 // step through the alphabet with the cells flying from one letter's shape
 // into the next, "Select" (Up) appends the letter, "Delete" (Down) removes
-// the last, "OK" keeps the name and "Cancel" gives up.
+// the last, "OK" keeps the name and "Cancel" gives up. On a keyboard a typed
+// letter is shown (with its morph) and appended, Backspace deletes and Enter
+// is OK; M is a letter here, not the mute key.
 #pragma once
 #include <cstdint>
 

@@ -18,9 +18,16 @@ namespace {
 
 uint16_t Black() { return MakeColour(0, 0, 0); }
 
+// Enter answers with the button that keeps the player's game or score.
+constexpr PanelKey EnterFirst[] = {{VK_RETURN, 1}};
+constexpr PanelKey EnterSecond[] = {{VK_RETURN, 2}};
+constexpr PanelKey YesOrNo[] = {{VK_RETURN, 1}, {'Y', 1}, {'N', 2}};
+
 // Draws the prompt over the whole screen, fades it in, waits for the
-// answer and fades out to black.
-int Ask(Machine& m, const char* title, const char* first, const char* second, const char* line = nullptr) {
+// answer (a button, or one of the keys) and fades out to black.
+template <int N>
+int Ask(Machine& m, const PanelKey (&keys)[N], const char* title, const char* first, const char* second,
+        const char* line = nullptr) {
     ReportScreen("prompt");
     ShownScreen.title = title;
     Surface& s = m.screen;
@@ -33,7 +40,7 @@ int Ask(Machine& m, const char* title, const char* first, const char* second, co
     DrawText(s, title, TEXT_CENTRE, 100, MakeColour(255, 255, 255));
     if (line) DrawText(s, line, TEXT_CENTRE, 120, MakeColour(255, 0, 0));
     FadeIn(s, Black(), FadeStep);
-    const int answer = PanelModalLoop(panel);
+    const int answer = PanelModalLoop(panel, keys, N);
     FadeOut(s, Black(), FadeStep);
     return answer;
 }
@@ -48,7 +55,7 @@ void HandleOutOfMoney(Machine& m) {
 
 void OfferSaveHighScore(Machine& m) {
     if (HighScoreRank(m.score) == 0) return;
-    if (Ask(m, "Save High Score?", "Yes", "No") != 1) return;
+    if (Ask(m, YesOrNo, "Save High Score?", "Yes", "No") != 1) return;
     char name[13] = "";
     const int entered = EnterName(m.screen, name);
     if (entered == 0) return;
@@ -65,7 +72,7 @@ int ConfirmAbandon(Machine& m) {
     Surface saved;
     if (!saved.CopyFrom(m.screen)) return 1;
     FadeOut(m.screen, Black(), FadeStep);
-    if (Ask(m, "Abandon Game?", "Quit", "Resume") == 2) {
+    if (Ask(m, EnterSecond, "Abandon Game?", "Quit", "Resume") == 2) {
         m.screen.CopyFrom(saved);
         ReportScreen("machine");
         FadeIn(m.screen, Black(), FadeStep);
@@ -80,7 +87,7 @@ void ShowGameOver(Machine& m) {
     FadeOut(m.screen, Black(), FadeStep);
     char line[32];
     std::snprintf(line, sizeof line, "Score: %d", static_cast<int>(m.score));
-    if (Ask(m, "GAME OVER", "Play Again", "Exit Game", line) == 1) {
+    if (Ask(m, EnterFirst, "GAME OVER", "Play Again", "Exit Game", line) == 1) {
         Reset(m);
         RedrawAll(m);
         ReportScreen("machine");

@@ -2,7 +2,9 @@
 // sequence that strings them together. Each fills the screen with a red
 // gradient, asks with two buttons and fades out; every answer other than
 // the one each prompt looks for (a direction or Start key, 0 when the
-// program is quitting) counts as the other button.
+// program is quitting) counts as the other button. Enter presses the button
+// that keeps the player's game or score (Yes, Resume, Play Again), and Y
+// and N answer "Save High Score?".
 #pragma once
 #include "game/machine.h"
 

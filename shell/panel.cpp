@@ -96,13 +96,21 @@ int PanelTap(const ButtonPanel& panel, HWND window, UINT message, WPARAM, LPARAM
     if (message != WM_LBUTTONDOWN) return 0;
     const int n = PanelHitTest(panel, LOWORD(lParam), HIWORD(lParam));
     if (!n) return 0;
+    return PanelPress(panel, window, panel.button[n - 1].id);
+}
+
+int PanelPress(const ButtonPanel& panel, HWND window, int id) {
+    const int n = PanelFind(panel, id);
+    if (!n) return 0;
     const PanelButton& b = panel.button[n - 1];
     if (b.flags & (PB_HIDDEN | PB_DISABLED)) return 0;
     PostMessageW(window, WM_COMMAND, b.id, 0);
     return 1;
 }
 
-int PanelModalLoop(const ButtonPanel& panel) {
+bool IsKeyRepeat(LPARAM keyFlags) { return (static_cast<uintptr_t>(keyFlags) & 0x40000000u) != 0; }
+
+int PanelModalLoop(const ButtonPanel& panel, const PanelKey* keys, int keyCount) {
     MSG msg;
     for (;;) {
         if (!GetMessageW(&msg, nullptr, 0, 0)) {
@@ -110,13 +118,16 @@ int PanelModalLoop(const ButtonPanel& panel) {
             return 0;
         }
         if (msg.message == WM_KEYDOWN) {
-            const GXKeyList keys = GXGetDefaultKeys(GX_NORMALKEYS);
             const short key = static_cast<short>(LOWORD(msg.wParam));
-            if (key == keys.vkUp) return PANEL_KEY_UP;
-            if (key == keys.vkDown) return PANEL_KEY_DOWN;
-            if (key == keys.vkLeft) return PANEL_KEY_LEFT;
-            if (key == keys.vkRight) return PANEL_KEY_RIGHT;
-            if (key == keys.vkStart) return PANEL_KEY_START;
+            if (!IsKeyRepeat(msg.lParam) && !(GetKeyState(VK_CONTROL) & 0x8000))
+                for (int i = 0; i < keyCount; ++i)
+                    if (keys[i].virtualKey == key) return keys[i].result;
+            const GXKeyList device = GXGetDefaultKeys(GX_NORMALKEYS);
+            if (key == device.vkUp) return PANEL_KEY_UP;
+            if (key == device.vkDown) return PANEL_KEY_DOWN;
+            if (key == device.vkLeft) return PANEL_KEY_LEFT;
+            if (key == device.vkRight) return PANEL_KEY_RIGHT;
+            if (key == device.vkStart) return PANEL_KEY_START;
             continue;
         }
         if (msg.message == WM_LBUTTONDOWN) {

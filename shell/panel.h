@@ -59,8 +59,22 @@ void PanelDraw(const ButtonPanel& panel, Surface& surface);
 // For the window procedure's stylus messages: a stylus-down on an enabled,
 // visible button posts WM_COMMAND with its id. 1 when a command was posted.
 int PanelTap(const ButtonPanel& panel, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Waits for a stylus-down on a button (its id) or a device button (a
-// PANEL_KEY_ result); 0 when the program is quitting, with the quit message
-// posted again for the main loop. Other keys and taps are dropped; every
-// other message is dispatched as usual.
-int PanelModalLoop(const ButtonPanel& panel);
+// A press of the button with that id from the keyboard or a gamepad, taken
+// exactly as a tap on it: WM_COMMAND is posted only when the button is there,
+// visible and enabled. 1 when a command was posted.
+int PanelPress(const ButtonPanel& panel, HWND window, int id);
+
+// A key of the desktop keyboard that answers a page, and what it answers.
+struct PanelKey {
+    int virtualKey;
+    int result;
+};
+// A key press is its first WM_KEYDOWN; the repeats of a held key are not.
+bool IsKeyRepeat(LPARAM keyFlags);
+
+// Waits for a stylus-down on a button (its id), a device button (a
+// PANEL_KEY_ result) or, first of all, one of the page's own keys (its
+// result; held-key repeats do not count); 0 when the program is quitting,
+// with the quit message posted again for the main loop. Other keys and taps
+// are dropped; every other message is dispatched as usual.
+int PanelModalLoop(const ButtonPanel& panel, const PanelKey* keys = nullptr, int keyCount = 0);

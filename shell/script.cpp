@@ -35,8 +35,13 @@ bool KeyByName(const std::string& name, int* key, unsigned* modifiers) {
     else if (name == "b") *key = keys.vkB;
     else if (name == "c") *key = keys.vkC;
     else if (name == "start") *key = keys.vkStart;
-    else if (name == "ctrl+a" || name == "ctrl+q") {
-        *key = name == "ctrl+a" ? 'A' : 'Q';
+    else if (name == "space") *key = VK_SPACE;
+    else if (name == "enter") *key = VK_RETURN;
+    else if (name == "backspace") *key = VK_BACK;
+    else if (name.size() == 1 && ((name[0] >= '1' && name[0] <= '4') || (name[0] >= 'A' && name[0] <= 'Z')))
+        *key = name[0];  // a digit or letter key of the keyboard
+    else if (name == "ctrl+a" || name == "ctrl+q" || name == "ctrl+m") {
+        *key = name[5] - 'a' + 'A';
         *modifiers = MK_CONTROL;
     } else {
         return false;
@@ -76,7 +81,8 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
     } else if (op == "key") {
         if (!expect(1, "a key name")) return false;
         if (!KeyByName(w[1], &line->key, &line->modifiers)) {
-            *error = "unknown key '" + w[1] + "' (up, down, left, right, a, b, c, start, ctrl+a, ctrl+q)";
+            *error = "unknown key '" + w[1] +
+                     "' (up, down, left, right, a, b, c, start, space, enter, backspace, 1-4, A-Z, ctrl+a, ctrl+q, ctrl+m)";
             return false;
         }
         line->op = ScriptOp::Key;

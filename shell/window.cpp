@@ -31,6 +31,16 @@ const ButtonPlace MainButtons[] = {
     {CMD_SPIN, "SPIN", 164, 292, 70, 20},
 };
 
+// The desktop keyboard's way to the same buttons.
+struct KeyPress {
+    int virtualKey;
+    WORD command;
+};
+const KeyPress MachineKeys[] = {
+    {'1', CMD_HOLD1}, {'2', CMD_HOLD2},    {'3', CMD_HOLD3},     {'4', CMD_HOLD4},        {VK_SPACE, CMD_SPIN},
+    {'C', CMD_COIN},  {'R', CMD_RANDOM},   {'G', CMD_GAMBLE},    {VK_RETURN, CMD_COLLECT},
+};
+
 }  // namespace
 
 void LayoutMainWindow(Machine& machine, HWND hwnd) {
@@ -95,6 +105,14 @@ static LRESULT OnKeyDown(Machine* machine, HWND hwnd, UINT message, WPARAM wPara
     if (key == GapiKeys.vkUp || key == GapiKeys.vkDown || key == GapiKeys.vkLeft || key == GapiKeys.vkRight)
         return 0;  // consumed on the main screen
     if (!machine) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // A key for a button is a tap on it: nothing when the button is hidden
+    // or disabled, and one press however long the key is held.
+    if (!(GetKeyState(VK_CONTROL) & 0x8000))
+        for (const KeyPress& k : MachineKeys)
+            if (k.virtualKey == key) {
+                if (!IsKeyRepeat(lParam)) PanelPress(machine->buttons, hwnd, k.command);
+                return 0;
+            }
     const uint16_t black = MakeColour(0, 0, 0);
     if (key == GapiKeys.vkA) {
         ShowHighScores(*machine);
