@@ -179,6 +179,7 @@ static bool ClipToSource(const Surface& source, int32_t& x, int32_t& y, int32_t&
 
 bool Blit(Surface& destination, int32_t x, int32_t y, int32_t w, int32_t h, const Surface& source, int32_t sx,
           int32_t sy, int mode) {
+    if (DrawingOff) return false;
     if (!ClipToSurface(destination, x, y, w, h, sx, sy)) return false;
     if (!destination.pixels || !source.pixels || !ClipToSource(source, x, y, w, h, sx, sy)) return false;
     mode &= 0xFF;
@@ -208,7 +209,7 @@ static int32_t StretchStep(int32_t sourceSize, int32_t size) {
 }
 
 bool StretchBlit(Surface& destination, const Surface& source, int32_t x, int32_t y, int32_t w, int32_t h, int mode) {
-    if (w <= 0 || h <= 0 || !destination.pixels || !source.pixels) return false;
+    if (DrawingOff || w <= 0 || h <= 0 || !destination.pixels || !source.pixels) return false;
     const int32_t xStep = StretchStep(source.width, w);
     const int32_t yStep = StretchStep(source.height, h);
     const int32_t x0 = x, y0 = y;

@@ -79,7 +79,7 @@ static void CopyToDisplay(uint8_t* out, const Surface& surface, int x, int y, in
 void Present(const Surface& surface) {
     uint8_t* memory = static_cast<uint8_t*>(GXBeginDraw());
     if (!memory) return;
-    if (surface.pixels && surface.width == FRAME_WIDTH && surface.height >= FRAME_HEIGHT)
+    if (!DrawingOff && surface.pixels && surface.width == FRAME_WIDTH && surface.height >= FRAME_HEIGHT)
         CopyToDisplay(memory, surface, 0, 0, FRAME_WIDTH, FRAME_HEIGHT);
     GXEndDraw();
 }
@@ -91,7 +91,7 @@ void PresentRect(const Surface& surface, int x, int y, int w, int h) {
     const int y2 = std::min({y + h, surface.height, FRAME_HEIGHT});
     x = std::max(x, 0);
     y = std::max(y, 0);
-    if (surface.pixels && x2 > x && y2 > y) {
+    if (!DrawingOff && surface.pixels && x2 > x && y2 > y) {
         const long offset = GXPixelStep(Properties.cbyPitch) * y + GXPixelStep(Properties.cbxPitch) * x;
         CopyToDisplay(memory + offset, surface, x, y, x2 - x, y2 - y);
     }

@@ -140,6 +140,7 @@ void FreeFont() {
 
 int DrawText(Surface& surface, const char* text, int32_t x, int32_t y, uint16_t colour) {
     const int length = static_cast<int>(std::strlen(text));
+    if (DrawingOff) return length;
     if (x == TEXT_CENTRE) x = (surface.width - ADVANCE * length) / 2;
     if (y == TEXT_CENTRE) y = (surface.height - 8) / 2;
     const int32_t lineStart = x;

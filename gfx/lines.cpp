@@ -1,10 +1,12 @@
 #include "gfx/lines.h"
 
 void HLine(Surface& s, int32_t x, int32_t y, int32_t length, uint16_t colour) {
+    if (DrawingOff) return;
     for (int32_t i = 0; i < length; ++i) s.PutPixel(x + i, y, colour);
 }
 
 void VLine(Surface& s, int32_t x, int32_t y, int32_t length, uint16_t colour) {
+    if (DrawingOff) return;
     for (int32_t i = 0; i < length; ++i) s.PutPixel(x, y + i, colour);
 }
 
@@ -22,6 +24,7 @@ static int Ramp(int c1, int c2, int t) {
 }
 
 void VerticalGradient(Surface& s, uint16_t top, uint16_t bottom) {
+    if (DrawingOff) return;
     int r1, g1, b1, r2, g2, b2;
     SplitColour(top, &r1, &g1, &b1);
     SplitColour(bottom, &r2, &g2, &b2);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 static uint32_t FormatFlags = PIXEL_FORMAT_565;
+bool DrawingOff = false;
 
 void SetPixelFormatFlags(uint32_t flags) { FormatFlags = flags; }
 uint32_t PixelFormatFlags() { return FormatFlags; }
@@ -30,7 +31,7 @@ bool Surface::Free() {
 }
 
 void Surface::Fill(uint16_t colour) {
-    if (!pixels) return;
+    if (!pixels || DrawingOff) return;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     if ((colour >> 8) == (colour & 0xFF)) {  // black and white, the usual fade colours
         std::memset(pixels, colour & 0xFF, count * 2);
@@ -40,6 +41,7 @@ void Surface::Fill(uint16_t colour) {
 }
 
 void Surface::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t colour) {
+    if (DrawingOff) return;
     for (int32_t y = y1; y < y2; ++y) {
         uint16_t* row = pixels + static_cast<ptrdiff_t>(y) * width;
         for (int32_t x = x1; x < x2; ++x) row[x] = colour;
@@ -51,6 +53,7 @@ bool Surface::CopyFrom(const Surface& source) {
         if (!Create(source.width, source.height)) return false;
     }
     if (!source.pixels || !pixels) return false;
+    if (DrawingOff) return true;
     std::memcpy(pixels, source.pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * 2);
     return true;
 }

@@ -7,6 +7,14 @@
 constexpr uint32_t PIXEL_FORMAT_565 = 0x80;  // red 15-11, green 10-5, blue 4-0
 constexpr uint32_t PIXEL_FORMAT_555 = 0x40;  // red 14-10, green 9-5, blue 4-0
 
+// Drawing switched off: fills, blits, stretch blits, text, lines, gradients,
+// fades and the copy of a frame into the display return at once and leave
+// every pixel as it was (a copy still makes its Surface the source's size).
+// The game's logic is untouched and a present still takes its 1/60 s slot,
+// so a game plays and takes its time exactly as with drawing on; for
+// simulations, which need the one and not the pictures. False by default.
+extern bool DrawingOff;
+
 // The format every colour function packs for. InitGraphics sets it from the
 // display; with neither flag set the colour functions yield 0.
 void SetPixelFormatFlags(uint32_t flags);

@@ -31,8 +31,11 @@ struct State {
     std::vector<uint8_t> memory;
     size_t base = 0;
     std::vector<uint64_t> presents;
+    uint64_t presentCount = 0;
     int drawsOpen = 0;
     std::vector<headless::Sound> sounds;
+    uint64_t soundCount = 0;
+    bool logging = true;
     bool voiceOn = false;
     bool voiceLoop = false;
     uint64_t voiceEndUs = 0;
@@ -108,6 +111,7 @@ void Pump(bool wait, uint64_t untilUs) {
     }
     if (!wait) return;
     State& s = S();
+    if (s.driver && s.driver->idle && s.driver->idle(s.driver->context)) return;
     uint64_t target = std::min(untilUs, DriverNextDue());
     if (target == NEVER) {
         // Nothing can ever arrive: no timer runs and no input is scripted.
@@ -160,7 +164,8 @@ void EndDraw() {
     if (s.lastPresentUs != NEVER && s.nowUs < s.lastPresentUs + platform::FRAME_US)
         s.nowUs = s.lastPresentUs + platform::FRAME_US;
     s.lastPresentUs = s.nowUs;
-    s.presents.push_back(s.nowUs);
+    ++s.presentCount;
+    if (s.logging) s.presents.push_back(s.nowUs);
     if (s.presentWatch) s.presentWatch(s.presentWatchContext);
 }
 
@@ -186,6 +191,8 @@ bool VoiceStart(const char* path, bool loop) {
 }
 
 void SoundCall(const char* path, DWORD flags, const char* outcome) {
+    ++S().soundCount;
+    if (!S().logging) return;
     std::string file = path;
     const size_t slash = file.find_last_of("/\\");
     if (slash != std::string::npos) file.erase(0, slash + 1);
@@ -293,6 +300,8 @@ void SetPresentWatcher(void (*watch)(void* context), void* context) {
 void HideResource(const wchar_t* name, bool hidden) { platform::HideResource(name, hidden); }
 
 const std::vector<uint64_t>& Presents() { return S().presents; }
+uint64_t PresentCount() { return S().presentCount; }
+void SetLogging(bool keep) { S().logging = keep; }
 int DrawsOpen() { return S().drawsOpen; }
 
 std::vector<uint16_t> Frame() {
@@ -316,6 +325,7 @@ const std::vector<uint8_t>& FrameMemory() { return S().memory; }
 size_t FrameBaseOffset() { return S().base; }
 
 const std::vector<Sound>& Sounds() { return S().sounds; }
+uint64_t SoundCount() { return S().soundCount; }
 bool SoundPlaying() { return VoicePlaying(); }
 const std::vector<Box>& MessageBoxes() { return S().boxes; }
 const std::vector<DWORD>& ShellCalls() { return S().shell; }

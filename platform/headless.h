@@ -18,11 +18,15 @@ namespace headless {
 // Who feeds scripted input. look() runs whenever the game looks at its
 // input (GetMessageW, PeekMessageW, GetAsyncKeyState) and carries out what
 // has fallen due; nextDue() is the virtual microsecond of the next thing it
-// will do, UINT64_MAX when it has nothing more to do.
+// will do, UINT64_MAX when it has nothing more to do. idle(), when given,
+// runs when the game really waits for input: GetMessageW found nothing to
+// take and the clock is about to move on. It returns true when it gave the
+// game input, which is then taken at once, with the clock where it was.
 struct Driver {
     void* context;
     void (*look)(void* context);
     uint64_t (*nextDue)(void* context);
+    bool (*idle)(void* context) = nullptr;
 };
 void SetDriver(const Driver* driver);
 
@@ -54,6 +58,12 @@ void HideResource(const wchar_t* name, bool hidden);
 // The virtual time of every GXEndDraw, in order. A present while the display
 // is closed gets no frame memory, and so makes no entry.
 const std::vector<uint64_t>& Presents();
+// Every present counted, whether or not the logs keep it.
+uint64_t PresentCount();
+// Whether presents and sound calls are kept in their logs (Presents(),
+// Sounds()); on at every fresh start. A long simulation turns them off, so
+// that memory does not grow with the number of games; the counts go on.
+void SetLogging(bool keep);
 // GXBeginDraw calls that handed out frame memory and are still waiting for
 // their GXEndDraw: 0 whenever the game is not drawing.
 int DrawsOpen();
@@ -68,9 +78,10 @@ struct Sound {
     uint64_t us;
     std::string file;  // the file name without its folder, empty for a stop
     DWORD flags;
-    std::string outcome;  // "play", "loop", "stop", "skip", "missing"
+    std::string outcome;  // "play", "loop", "stop", "skip", "missing", "muted"
 };
 const std::vector<Sound>& Sounds();
+uint64_t SoundCount();  // every sound call, whether or not the log keeps it
 bool SoundPlaying();
 
 struct Box {

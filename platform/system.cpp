@@ -108,6 +108,7 @@ HINSTANCE PlatformModule() {
 }
 
 std::string PlatformDataFolder() {
+    if (!Options().dataFolder.empty()) return Options().dataFolder;
     if (const char* dir = std::getenv("VANTARO_DATA_DIR"); dir && *dir) return dir;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/vantaro";
     const char* home = std::getenv("HOME");

@@ -1,10 +1,20 @@
 // The program's entry: the command line, the platform, then the game.
-#include <cstdio>
+#include <dirent.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "game/odds.h"
 #include "platform/platform.h"
+#include "shell/odds_text.h"
 #include "shell/options.h"
 #include "shell/program.h"
 #include "shell/script.h"
+#include "shell/simulate.h"
 #include "shell/winmain.h"
 
 #ifndef VANTARO_VERSION
@@ -17,12 +27,54 @@ static GameOptions& Options() {
 }
 static bool OptionsRead = false;
 
+// A simulation without --data-dir keeps its (never written) high-score table
+// in a fresh folder of its own, removed as it ends: it never reads or
+// touches the player's.
+struct ScratchFolder {
+    std::string path;
+    std::string error;
+};
+static ScratchFolder& Scratch() {
+    static ScratchFolder scratch;
+    return scratch;
+}
+
+static void MakeScratchFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/vantaro-simulate-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    if (!mkdtemp(name.data())) {
+        Scratch().error = "cannot make a folder for the simulation's high-score table in " + pattern;
+        return;
+    }
+    Scratch().path = name.data();
+    Options().platform.dataFolder = Scratch().path;
+}
+
+static void RemoveScratchFolder() {
+    const std::string& folder = Scratch().path;
+    if (folder.empty()) return;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* e = readdir(dir))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                unlink((folder + "/" + e->d_name).c_str());
+        closedir(dir);
+    }
+    rmdir(folder.c_str());
+}
+
 static void ReadOptions(int argc, char** argv) {
     Options() = ParseOptions(argc, argv);
+    PlatformOptions& platform = Options().platform;
+    const GameOptions& o = Options();
+    if (o.error.empty() && !o.help && !o.version && o.simulate && platform.dataFolder.empty()) MakeScratchFolder();
     // One copy per user and data folder. Headless runs are automation: they
-    // neither take nor honour the single-instance rule.
-    if (Options().platform.backend == BackendKind::Sdl) Options().platform.instanceName = PlatformDataFolder();
-    PlatformSelect(Options().platform);
+    // neither take nor honour the single-instance rule. (The platform does
+    // not know the chosen folder yet, so an empty one is the environment's.)
+    if (platform.backend == BackendKind::Sdl)
+        platform.instanceName = platform.dataFolder.empty() ? PlatformDataFolder() : platform.dataFolder;
+    PlatformSelect(platform);
     OptionsRead = true;
 }
 
@@ -32,6 +84,39 @@ static void ReadOptions(int argc, char** argv) {
 // the command line to constructors, and priority 101 runs ahead of them.
 __attribute__((constructor(101))) static void SelectPlatformEarly(int argc, char** argv, char**) {
     ReadOptions(argc, argv);
+}
+
+// A simulation failed: 4, after its message.
+constexpr int SIMULATION_BROKE = 4;
+
+static int RunSimulation(const GameOptions& options) {
+    if (!Scratch().error.empty()) {
+        std::fprintf(stderr, "vantaro: %s\n", Scratch().error.c_str());
+        return 1;
+    }
+    std::string error;
+    if (!PlatformInit(&error)) {
+        std::fprintf(stderr, "vantaro: %s\n", error.c_str());
+        RemoveScratchFolder();
+        return 1;
+    }
+    SimulationSettings settings;
+    settings.games = options.simulate;
+    StrategyByName(options.strategy, &settings.strategy);
+    settings.progress = isatty(STDERR_FILENO);
+    SimulationResult result;
+    const auto start = std::chrono::steady_clock::now();
+    const int played = Simulate(settings, &result);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    PlatformShutdown();
+    RemoveScratchFolder();
+    if (!played && result.status != 0) return result.status;  // start-up failed; its box said why
+    if (!played) {
+        std::fprintf(stderr, "vantaro: the simulation stopped: %s\n", result.failure.c_str());
+        return SIMULATION_BROKE;
+    }
+    std::fputs(SimulationText(settings, options.platform.startTick, result, seconds).c_str(), stdout);
+    return 0;
 }
 
 int main(int argc, char** argv) {
@@ -49,6 +134,11 @@ int main(int argc, char** argv) {
         std::printf("vantaro %s\n", VANTARO_VERSION);
         return 0;
     }
+    if (options.odds) {
+        std::fputs(OddsText(PlainSpinOdds()).c_str(), stdout);
+        return 0;
+    }
+    if (options.simulate) return RunSimulation(options);
 
     const bool headless = options.platform.backend == BackendKind::Headless;
     Script script;

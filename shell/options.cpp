@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
+
+#include "shell/simulate.h"
 
 const char* UsageText() {
     return "Usage: vantaro [OPTION]...\n"
@@ -11,16 +14,30 @@ const char* UsageText() {
            "  --scale N         draw the 240 x 320 machine N times as large (1 to 8)\n"
            "  --fullscreen      start in full screen (F11 switches)\n"
            "  --mute            no sound\n"
+           "  --data-dir DIR    keep the high scores in DIR\n"
            "  --headless        run without a window, sound or real time (for automation)\n"
            "  --script FILE     with --headless: play the script FILE, then close\n"
            "  --start-tick N    with --headless: start the virtual clock at N (the random seed)\n"
+           "  --odds            print the exact odds and return of a plain spin and exit\n"
+           "  --simulate N      play N whole games headless (1 to 1000000) and print their figures\n"
+           "  --seed S          with --simulate: start the virtual clock at S (default 1000000)\n"
+           "  --strategy NAME   with --simulate: how the player plays, collect (default) or gamble\n"
            "  --help            show this help and exit\n"
            "  --version         show the version and exit\n"
            "\n"
-           "Keys: mouse or touch press the buttons; H high scores; P pay table; Q or Esc\n"
-           "abandon the game; Ctrl+Q first HOLD; Ctrl+A about; F11 full screen.\n"
-           "High scores live in $VANTARO_DATA_DIR, else $XDG_DATA_HOME/vantaro,\n"
-           "else ~/.local/share/vantaro.\n";
+           "Strategies: the player inserts a coin whenever there is no credit and cash\n"
+           "remains, and spins; takes every nudge on reels 1, 2, 3, 4, 1, ... in turn; at a\n"
+           "hold offer holds reel 1 and every reel showing reel 1's symbol (none if none\n"
+           "does); presses COLLECT whenever the bank holds money; never presses RANDOM.\n"
+           "collect banks every prize; gamble takes every prize offered for the gamble to\n"
+           "the ladder, climbs one rung and collects. A simulation answers No to \"Save\n"
+           "High Score?\" and, without --data-dir, keeps its table in a fresh folder.\n"
+           "\n"
+           "Keys: mouse or touch press the buttons; 1-4 HOLD/NUDGE; Space SPIN; C Coin;\n"
+           "R RANDOM; G GAMBLE; Enter COLLECT; H high scores; P pay table; Q or Esc abandon\n"
+           "the game; Ctrl+Q first HOLD; Ctrl+A about; M mute; F11 full screen.\n"
+           "High scores live in --data-dir, else $VANTARO_DATA_DIR, else\n"
+           "$XDG_DATA_HOME/vantaro, else ~/.local/share/vantaro.\n";
 }
 
 // A whole number from lo to hi; false for anything else.
@@ -34,9 +51,20 @@ static bool ParseNumber(const char* text, unsigned long long lo, unsigned long l
     return true;
 }
 
+// A folder named relative to the current one, made absolute: the name stays
+// right whatever folder the program is in later, and two copies started in
+// different folders with the same relative name are told apart.
+static std::string AbsolutePath(const char* path) {
+    if (path[0] == '/') return path;
+    char here[4096];
+    if (!getcwd(here, sizeof here)) return path;
+    return std::string(here) + "/" + path;
+}
+
 GameOptions ParseOptions(int argc, char** argv) {
     GameOptions o;
-    bool startTickGiven = false;
+    bool startTickGiven = false, seedGiven = false, strategyGiven = false;
+    uint32_t seed = 0;
     for (int i = 1; i < argc && o.error.empty(); ++i) {
         const std::string arg = argv[i];
         const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -59,6 +87,28 @@ GameOptions ParseOptions(int argc, char** argv) {
             if (!next || !*next) o.error = "--script needs a file name";
             else o.script = next;
             ++i;
+        } else if (arg == "--data-dir") {
+            if (!next || !*next) o.error = "--data-dir needs a folder name";
+            else o.platform.dataFolder = AbsolutePath(next);
+            ++i;
+        } else if (arg == "--odds") {
+            o.odds = true;
+        } else if (arg == "--simulate") {
+            if (!ParseNumber(next, 1, SIMULATE_GAMES_MAX, &n))
+                o.error = "--simulate needs a number of games from 1 to " + std::to_string(SIMULATE_GAMES_MAX);
+            o.simulate = static_cast<int32_t>(n);
+            ++i;
+        } else if (arg == "--seed") {
+            if (!ParseNumber(next, 0, 0xFFFFFFFFull, &n)) o.error = "--seed needs a whole number from 0 to 4294967295";
+            seed = static_cast<uint32_t>(n);
+            seedGiven = true;
+            ++i;
+        } else if (arg == "--strategy") {
+            Strategy strategy;
+            if (!next || !StrategyByName(next, &strategy)) o.error = "--strategy needs collect or gamble";
+            else o.strategy = next;
+            strategyGiven = true;
+            ++i;
         } else if (arg == "--start-tick") {
             if (!ParseNumber(next, 0, 0xFFFFFFFFull, &n)) o.error = "--start-tick needs a whole number from 0 to 4294967295";
             o.platform.startTick = static_cast<uint32_t>(n);
@@ -68,7 +118,19 @@ GameOptions ParseOptions(int argc, char** argv) {
             o.error = "unknown option '" + arg + "'";
         }
     }
-    if (o.error.empty() && o.platform.backend != BackendKind::Headless) {
+    if (!o.error.empty()) return o;
+    if (o.simulate) {
+        // A simulation plays headless, from its own starting tick.
+        if (o.odds) o.error = "--odds and --simulate do not go together";
+        else if (!o.script.empty()) o.error = "--script and --simulate do not go together";
+        else if (startTickGiven) o.error = "--start-tick does not go with --simulate (it takes --seed)";
+        o.platform.backend = BackendKind::Headless;
+        if (seedGiven) o.platform.startTick = seed;
+    } else if (seedGiven) {
+        o.error = "--seed needs --simulate";
+    } else if (strategyGiven) {
+        o.error = "--strategy needs --simulate";
+    } else if (o.platform.backend != BackendKind::Headless) {
         if (!o.script.empty()) o.error = "--script needs --headless";
         else if (startTickGiven) o.error = "--start-tick needs --headless";
     }

@@ -9,6 +9,9 @@ struct GameOptions {
     std::string script;  // headless: the script to play
     bool help = false;
     bool version = false;
+    bool odds = false;          // print the odds of a plain spin
+    int32_t simulate = 0;       // games to simulate (headless); 0: play
+    std::string strategy = "collect";  // how the simulated player plays
     std::string error;  // not empty: the command line is wrong
 };
 
