@@ -1,0 +1,20 @@
+/* Prints the monotonic clock in microseconds on stderr, as the game's
+ * present trace does, then becomes the program named on its command line:
+ * bench/startup_time.sh takes that moment as the launch.
+ *   exec_clock PROGRAM [ARGUMENT]... */
+#include <stdio.h>
+#include <time.h>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: exec_clock PROGRAM [ARGUMENT]...\n");
+        return 2;
+    }
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    fprintf(stderr, "exec_clock: launch %lld\n", (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000);
+    execvp(argv[1], argv + 1);
+    perror("exec_clock");
+    return 127;
+}
