@@ -4,13 +4,9 @@
 #   bench/idle_cpu.sh GAME
 set -eu
 game=$1
-tmp=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
-xvfb=$!
-game_pid=""
-trap 'kill $game_pid $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT
-for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp SDL_AUDIODRIVER=dummy "$game" >/dev/null 2>&1 &
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb
+VANTARO_DATA_DIR=$tmp SDL_AUDIODRIVER=dummy "$game" >/dev/null 2>&1 &
 game_pid=$!
 sleep 8
 ticks() { awk '{print $14 + $15}' /proc/$game_pid/stat; }

@@ -14,13 +14,9 @@ settle=${2:-6}
 bare=$(dirname "$game")/bench/bare_window
 [ -x "$bare" ] || { echo "memory: $bare is missing (a build with -DVANTARO_BENCH=ON)" >&2; exit 1; }
 command -v Xvfb >/dev/null || { echo "memory: Xvfb is not installed" >&2; exit 1; }
-tmp=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
-xvfb=$!
-pid=""
-trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT
-for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp/data
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb
+export VANTARO_DATA_DIR=$tmp/data
 
 # measure NAME PROGRAM [ARGUMENT]...: "RSS HWM" in KiB into $tmp/NAME
 measure() {

@@ -19,15 +19,8 @@ seconds=${2:-20}
 for tool in Xvfb xdotool; do
     command -v $tool >/dev/null || { echo "spin_cpu: $tool is not installed" >&2; exit 1; }
 done
-tmp=$(mktemp -d)
-# Large enough for the 720 x 960 window of scale 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
-xvfb=$!
-game_pid=""
-clicker=""
-trap 'kill $clicker $game_pid $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT
-for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$tmp/display")
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb 1280x1024x24  # large enough for the 720 x 960 window of scale 3
 VANTARO_DATA_DIR=$tmp VANTARO_TRACE=presents SDL_AUDIODRIVER=dummy "$game" --scale 3 >/dev/null 2>"$tmp/trace" &
 game_pid=$!
 

@@ -19,13 +19,9 @@ for tool in "$bench/exec_clock" "$bench/bare_window"; do
     [ -x "$tool" ] || { echo "startup_time: $tool is missing (a build with -DVANTARO_BENCH=ON)" >&2; exit 1; }
 done
 command -v Xvfb >/dev/null || { echo "startup_time: Xvfb is not installed" >&2; exit 1; }
-tmp=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
-xvfb=$!
-pid=""
-trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT
-for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp/data VANTARO_TRACE=presents
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb
+export VANTARO_DATA_DIR=$tmp/data VANTARO_TRACE=presents
 sleep 0.5
 
 # start NAME PROGRAM [ARGUMENT]...: one start, its time in ms added to $tmp/NAME
