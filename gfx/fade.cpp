@@ -7,14 +7,6 @@
 // frame's level and presents it: levels 0, step, 2 step, ... and 255.
 static void Fade(Surface& surface, uint16_t colour, int step, bool out) {
     if (step <= 0) return;  // would never reach the end
-    if (DrawingOff) {
-        // The same frames, each presented, with nothing mixed.
-        for (int level = 0;; level = level + step > 255 ? 255 : level + step) {
-            Present(surface);
-            if (level >= 255) break;
-        }
-        return;
-    }
     Surface picture;
     if (!picture.CopyFrom(surface)) return;
     for (int level = 0;; level = level + step > 255 ? 255 : level + step) {

@@ -208,16 +208,12 @@ int EnterName(Surface& s, char* name) {
             redraw = false;
             drawn = current;
         }
-        const int result = PanelModalLoop(panel, keys, 28);
+        int result = PanelModalLoop(panel, keys, 28);
         if (result >= TYPED && result < TYPED + 26) {
-            // The typed letter is shown, with its morph, and appended.
+            // A typed letter is shown, with its morph, and selected.
             current = result - TYPED;
-            if (length < NAME_LETTERS_MAX) {
-                name[length++] = static_cast<char>('A' + current);
-                name[length] = 0;
-            }
             redraw = true;
-            continue;
+            result = SELECT;
         }
         switch (result) {
             case 0:
