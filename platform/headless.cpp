@@ -3,7 +3,6 @@
 // way every time.
 #include "platform/headless.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -35,7 +34,7 @@ struct State {
     int drawsOpen = 0;
     std::vector<headless::Sound> sounds;
     uint64_t soundCount = 0;
-    bool logging = true;
+    size_t logLimit = headless::LOG_TAIL;
     bool voiceOn = false;
     bool voiceLoop = false;
     uint64_t voiceEndUs = 0;
@@ -55,9 +54,6 @@ State& S() {
     return state;
 }
 
-volatile std::sig_atomic_t CloseSignal = 0;
-void OnSignal(int) { CloseSignal = 1; }
-
 // Takes up the next layout, with memory for exactly the steps the game
 // will take through it.
 void LayOutMemory() {
@@ -69,6 +65,16 @@ void LayOutMemory() {
     const size_t ySpan = static_cast<size_t>(std::labs(yStep)) * (HEIGHT - 1);
     s.memory.assign(xSpan + ySpan + 2, 0);
     s.base = (xStep < 0 ? xSpan : 0) + (yStep < 0 ? ySpan : 0);
+}
+
+// Appends to a log within the limit: once it holds twice the limit, the
+// older half goes.
+template <typename T>
+void Log(std::vector<T>& log, T entry) {
+    const size_t limit = S().logLimit;
+    if (!limit) return;
+    if (limit != headless::LOG_ALL && log.size() >= 2 * limit) log.erase(log.begin(), log.end() - limit);
+    log.push_back(std::move(entry));
 }
 
 uint64_t DriverNextDue() {
@@ -90,25 +96,14 @@ void Select(const PlatformOptions& options) {
     LayOutMemory();
 }
 
-bool Init(const PlatformOptions&, std::string*) {
-    CloseSignal = 0;
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
-    return true;
-}
+bool Init(const PlatformOptions&, std::string*) { return true; }
 
-void Shutdown() {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-}
+void Shutdown() {}
 
 uint64_t ClockUs() { return S().nowUs; }
 
 void Pump(bool wait, uint64_t untilUs) {
-    if (CloseSignal) {
-        CloseSignal = 0;
-        PlatformRequestClose();
-    }
+    platform::TakeCloseSignal();
     if (!wait) return;
     State& s = S();
     if (s.driver && s.driver->idle && s.driver->idle(s.driver->context)) return;
@@ -165,7 +160,7 @@ void EndDraw() {
         s.nowUs = s.lastPresentUs + platform::FRAME_US;
     s.lastPresentUs = s.nowUs;
     ++s.presentCount;
-    if (s.logging) s.presents.push_back(s.nowUs);
+    Log(s.presents, s.nowUs);
     if (s.presentWatch) s.presentWatch(s.presentWatchContext);
 }
 
@@ -192,11 +187,11 @@ bool VoiceStart(const char* path, bool loop) {
 
 void SoundCall(const char* path, DWORD flags, const char* outcome) {
     ++S().soundCount;
-    if (!S().logging) return;
+    if (!S().logLimit) return;
     std::string file = path;
     const size_t slash = file.find_last_of("/\\");
     if (slash != std::string::npos) file.erase(0, slash + 1);
-    S().sounds.push_back({S().nowUs, file, flags, outcome});
+    Log(S().sounds, headless::Sound{S().nowUs, file, flags, outcome});
 }
 
 int MessageBox(const std::string& text, const std::string& caption) {
@@ -301,7 +296,8 @@ void HideResource(const wchar_t* name, bool hidden) { platform::HideResource(nam
 
 const std::vector<uint64_t>& Presents() { return S().presents; }
 uint64_t PresentCount() { return S().presentCount; }
-void SetLogging(bool keep) { S().logging = keep; }
+void SetLogLimit(size_t entries) { S().logLimit = entries; }
+size_t LogLimit() { return S().logLimit; }
 int DrawsOpen() { return S().drawsOpen; }
 
 std::vector<uint16_t> Frame() {

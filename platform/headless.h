@@ -55,15 +55,21 @@ void SetPresentWatcher(void (*watch)(void* context), void* context);
 // again (false), as if it had not been built in.
 void HideResource(const wchar_t* name, bool hidden);
 
-// The virtual time of every GXEndDraw, in order. A present while the display
-// is closed gets no frame memory, and so makes no entry.
+// The virtual time of GXEndDraw calls, in order: the latest ones, as many
+// as the log limit keeps (below). A present while the display is closed gets
+// no frame memory, and so makes no entry.
 const std::vector<uint64_t>& Presents();
-// Every present counted, whether or not the logs keep it.
+// Every present counted, whether or not the log keeps it.
 uint64_t PresentCount();
-// Whether presents and sound calls are kept in their logs (Presents(),
-// Sounds()); on at every fresh start. A long simulation turns them off, so
-// that memory does not grow with the number of games; the counts go on.
-void SetLogging(bool keep);
+// How much of the present and sound logs (Presents(), Sounds()) is kept:
+// at least the last `entries` of each, never more than twice that, so that
+// memory stays flat however long a run lasts; LOG_ALL keeps everything
+// (tests that read the logs from the start), 0 nothing (a simulation). The
+// counts go on either way. LOG_TAIL at every fresh start.
+constexpr size_t LOG_ALL = SIZE_MAX;
+constexpr size_t LOG_TAIL = 1024;
+void SetLogLimit(size_t entries);
+size_t LogLimit();
 // GXBeginDraw calls that handed out frame memory and are still waiting for
 // their GXEndDraw: 0 whenever the game is not drawing.
 int DrawsOpen();

@@ -2,10 +2,16 @@
 //
 // The first copy claims a name (an abstract Unix socket, which the kernel
 // frees when the process ends, so a crashed copy never blocks a new start)
-// and listens on it. A later copy finds the name taken; what it asks of the
-// first copy (come to the front, take a message) travels over the socket as
-// one line of text, and reaches the first copy's handler on a thread of the
-// listener's own.
+// and listens on it. A later copy finds the name taken and hands over: it
+// asks the first copy to come to the front and to present its frame again,
+// each request one line of text that the first copy answers "ok".
+//
+// An abstract socket has no file permissions, so anyone on the machine can
+// connect. The listener therefore hears only a peer of its own user
+// (SO_PEERCRED), reads at most one short line from it within a second, and
+// carries out only the hand-over itself; anything else is dropped
+// unanswered. Requests reach the first copy's handler on the listener's own
+// thread, which the backend hands them on from to the window thread.
 #pragma once
 #include <string>
 
@@ -15,15 +21,28 @@ namespace platform {
 
 using InstanceHandler = void (*)(const std::string& request);
 
-// Claims name; false when another copy holds it. Errors of the socket layer
-// count as a claim: a copy that cannot tell runs alone.
+// The name copies on this data folder share: its canonical path, after
+// creating it, so that "DIR/", a symbolic link to DIR or a relative name
+// all name the one folder.
+std::string InstanceNameOfDataFolder();
+// Claims name; false when another copy holds it and answers. A copy that
+// holds the name but does not answer within a second (a hung or stopped
+// process) is no reason not to play: this copy then runs alone, and so does
+// one that cannot tell because the socket layer fails.
 bool InstanceClaim(const std::string& name, InstanceHandler handler);
 bool InstanceOtherCopyRunning();
+// The hand-over, as the second copy sends it; true when the first copy
+// took it.
 bool InstanceSendRaise(const std::wstring& className, const std::wstring& title);
 bool InstanceSendPost(const std::wstring& className, const std::wstring& title, UINT message, WPARAM wParam,
                       LPARAM lParam);
 // Carries out a request line in this copy: raise or post to its own window.
 void InstanceCarryOut(const std::string& request);
+// Stops listening and frees the name; never waits on a peer.
 void InstanceRelease();
+
+// The abstract socket address (without its leading NUL) that a name is
+// claimed at, for tests that play the peer.
+std::string InstanceSocketName(const std::string& name);
 
 }  // namespace platform

@@ -110,6 +110,17 @@ void RaiseFromOtherCopy(const std::wstring& className, const std::wstring& title
 // Forgets every window, message, timer and the display state (tests).
 void ResetCore();
 
+// Closing signals (signals.cpp): installed at PlatformInit for either
+// backend, taken back at PlatformShutdown.
+void CatchCloseSignals();
+void ReleaseCloseSignals();
+// A signal that came since the last call becomes a close request; every
+// look at the queue makes this call.
+void TakeCloseSignal();
+// Readable after each closing signal: a backend that sleeps in the window
+// system watches it to wake up. Nothing else reads it.
+int CloseSignalFd();
+
 // Resources of the program, defined by the resources library.
 const PlatformResource* FindBinaryResource(const WCHAR* type, const WCHAR* name);
 // Makes a resource of that name unavailable, or available again (tests).

@@ -26,9 +26,10 @@ struct PlatformOptions {
     // The per-user data folder; empty: the one the environment names (see
     // PlatformDataFolder).
     std::string dataFolder;
-    // Copies of the program that share this name are one instance: a second
-    // SDL copy hands over to the first. Empty: no single-instance rule.
-    std::string instanceName;
+    // One copy per user and data folder: a second SDL copy on the same data
+    // folder (by its canonical path, so a trailing slash or a symbolic link
+    // makes no other folder) hands over to the first.
+    bool singleInstance = false;
 };
 
 // Chooses the backend and starts its clock. Cheap and infallible, so that it
@@ -40,15 +41,31 @@ void PlatformSelect(const PlatformOptions& options);
 bool PlatformInit(std::string* error);
 // Closes windows, sound and display; safe to call twice.
 void PlatformShutdown();
+// The SDL backend shows its message boxes from a helper process: this
+// program run again with a first argument of the platform's own. main hands
+// every run here before anything else: the helper's exit status, or -1 when
+// this run is not a helper.
+int PlatformBoxHelper(int argc, char** argv);
 const PlatformOptions& PlatformCurrentOptions();
 
-// The close button, SIGINT and SIGTERM all end up here.
+// The close button, SIGINT, SIGTERM and SIGHUP all end up here.
 void PlatformRequestClose();
+// The signal (SIGINT, SIGTERM or SIGHUP) that asked the program to close
+// since PlatformInit, 0 for none. The program closes as for any close
+// request and then exits with 128 + the signal, so that whoever started it
+// sees it did not end of its own accord. The handlers are one-shot: a second
+// signal of the same kind ends the program at once, however busy it is.
+int PlatformCloseSignal();
 
 // With VANTARO_TRACE set in the environment, the platform reports on stderr
 // what it hands the game (taps, keys, close requests, requests of other
 // copies), one line each; for finding out what reached the game.
 void PlatformTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A line on stderr for whoever runs the program, "vantaro: " and the text:
+// what failed, with the path and the system's reason, where a box or a
+// status alone would not say enough.
+void PlatformWarn(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Sound on or off. It starts off with --mute; M switches it at any moment,
 // even while the game is busy, and never reaches the game. While the player
@@ -62,5 +79,9 @@ HINSTANCE PlatformModule();
 
 // The per-user folder for files that outlive a run: the options' dataFolder
 // (--data-dir), else $VANTARO_DATA_DIR, else $XDG_DATA_HOME/vantaro, else
-// ~/.local/share/vantaro. Not created here.
+// ~/.local/share/vantaro. A relative folder is taken from the current one
+// and returned absolute. Not created here.
 std::string PlatformDataFolder();
+// Creates the data folder and its parents where missing; false with the
+// system's reason in *error.
+bool PlatformMakeDataFolder(std::string* error);

@@ -1,16 +1,22 @@
 #include "platform/png.h"
 
 #include <png.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "platform/system.h"
+
 bool WritePng565(const char* path, const uint16_t* pixels, int width, int height, std::string* error) {
-    FILE* file = std::fopen(path, "wb");
+    std::string why;
+    const int fd = CreateRegularFile(path, &why);
+    FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
     if (!file) {
-        if (error) *error = std::string("cannot write ") + path + ": " + std::strerror(errno);
+        if (fd >= 0) close(fd);
+        if (error) *error = std::string("cannot write ") + path + ": " + (fd >= 0 ? std::strerror(errno) : why);
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

@@ -136,6 +136,7 @@ static bool NextMessage(MSG* msg, bool remove, UINT first = 0, UINT last = 0) {
 }
 
 static void Look() {
+    TakeCloseSignal();
     DeliverSent();
     Current().pump(false, 0);
     Current().look();

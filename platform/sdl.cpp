@@ -10,18 +10,30 @@
 // uncovered while the game is busy.
 #include <SDL.h>
 #include <png.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/core_state.h"
 #include "platform/instance.h"
+#include "platform/wave.h"
 
 namespace {
 
@@ -43,7 +55,11 @@ struct State {
     uint16_t shown[WIDTH * HEIGHT] = {};  // what the window shows
     uint64_t lastPresentUs = NEVER;
     bool stylusInside = false;
-    Uint32 requestEvent = 0;
+    Uint32 requestEvent = 0;  // a request of another copy, from the listener's thread
+    Uint32 wakeEvent = 0;     // a closing signal came
+    std::thread signalWatch;
+    int stopWatch[2] = {-1, -1};
+    bool boxUp = false;  // a message box or the About box is up: the game takes no input
 
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audioSpec = {};
@@ -211,6 +227,7 @@ void OnPad(const SDL_Event& e) {
         }
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP:
+            if (S().boxUp && e.type == SDL_CONTROLLERBUTTONDOWN) break;
             for (const PadBinding& b : PadBindings)
                 if (b.button == e.cbutton.button) PadKey(b.virtualKey, e.type == SDL_CONTROLLERBUTTONDOWN);
             break;
@@ -221,6 +238,7 @@ void OnPad(const SDL_Event& e) {
                                                                                 : -1;
             if (pad == Pads().end() || side < 0) break;
             bool& held = pad->second.trigger[side];
+            if (S().boxUp && !held) break;
             if (held ? e.caxis.value < TRIGGER_RELEASE : e.caxis.value > TRIGGER_PRESS) {
                 held = !held;
                 PadKey(side == 0 ? '2' : '3', held);
@@ -248,6 +266,9 @@ LPARAM Point(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast
 
 void OnMouse(const SDL_Event& e) {
     State& s = S();
+    // The owner of a modal box takes no input; a press that began before
+    // the box still gets its release.
+    if (s.boxUp && e.type != SDL_MOUSEBUTTONUP) return;
     int x = 0, y = 0;
     const DWORD mods = Modifiers(SDL_GetModState());
     if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT) {
@@ -266,6 +287,7 @@ void OnMouse(const SDL_Event& e) {
 }
 
 void OnKey(const SDL_Event& e) {
+    if (S().boxUp && e.type == SDL_KEYDOWN) return;
     const SDL_Keysym& k = e.key.keysym;
     if (k.sym == SDLK_F11) {
         if (e.type == SDL_KEYDOWN && !e.key.repeat) ToggleFullscreen();
@@ -353,8 +375,50 @@ void WaitUntil(uint64_t untilUs) {
 }
 
 void Pump(bool wait, uint64_t untilUs) {
+    platform::TakeCloseSignal();
     if (wait) WaitUntil(untilUs);
     else Drain();
+}
+
+// A closing signal must wake a wait in the window system, which the
+// signal's own handler cannot do: this thread turns each byte of the
+// signal pipe into an SDL event.
+void WatchSignals() {
+    State& s = S();
+    for (;;) {
+        pollfd fds[2] = {{platform::CloseSignalFd(), POLLIN, 0}, {s.stopWatch[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[1].revents) return;
+        char bytes[16];
+        while (read(fds[0].fd, bytes, sizeof bytes) > 0) {
+        }
+        SDL_Event e = {};
+        e.type = s.wakeEvent;
+        SDL_PushEvent(&e);
+    }
+}
+
+void StartSignalWatch() {
+    State& s = S();
+    if (platform::CloseSignalFd() < 0 || pipe2(s.stopWatch, O_CLOEXEC) != 0) return;
+    s.signalWatch = std::thread(WatchSignals);
+}
+
+void StopSignalWatch() {
+    State& s = S();
+    if (s.signalWatch.joinable()) {
+        const char stop = 1;
+        while (write(s.stopWatch[1], &stop, 1) < 0 && errno == EINTR) {
+        }
+        s.signalWatch.join();
+    }
+    for (int& fd : s.stopWatch) {
+        if (fd >= 0) close(fd);
+        fd = -1;
+    }
 }
 
 void Pause(uint32_t maxMs) { WaitUntil(ClockUs() + static_cast<uint64_t>(maxMs) * 1000); }
@@ -516,7 +580,9 @@ void OpenAudio() {
     if (s.audio) SDL_PauseAudioDevice(s.audio, 0);
 }
 
-// Decodes a wave file into the device's format, once.
+// Decodes a wave file into the device's format, once. The file is read as
+// the headless backend reads it (never waiting on a FIFO, at most
+// MAX_WAVE_FILE_BYTES); one that cannot be read or decoded is silence.
 const Clip* LoadClip(const char* path) {
     State& s = S();
     auto known = s.clips.find(path);
@@ -525,7 +591,9 @@ const Clip* LoadClip(const char* path) {
     SDL_AudioSpec spec;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(path, &spec, &buffer, &length)) {
+    std::string file, error;
+    if (ReadWaveFile(path, &file, &error) &&
+        SDL_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1, &spec, &buffer, &length)) {
         SDL_AudioCVT cvt;
         if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, s.audioSpec.format,
                               s.audioSpec.channels, s.audioSpec.freq) >= 0) {
@@ -577,35 +645,100 @@ bool VoiceStart(const char* path, bool loop) {
 
 void SoundCall(const char*, DWORD, const char*) {}
 
+// Message boxes and the About box. SDL's own box blocks the calling thread
+// until it is closed and on X11 shows it from a forked copy of the process,
+// which keeps the game's window and single-instance socket alive if the game
+// is killed meanwhile. So the box is shown by a helper process instead (this
+// program again, started with BOX_HELPER as its first argument), while the
+// game waits here and its window stays alive: it repaints, takes no input,
+// and a close request (the close button, a closing signal) closes the box and
+// then, as it stays pending, the game. The helper and whatever it starts end
+// with the game, however the game ends.
+constexpr const char* BOX_HELPER = "--platform-box-helper";
+
+extern "C" char** environ;
+
+void ShowBox(bool error, const std::string& title, const std::string& text) {
+    State& s = S();
+    const std::string parent = std::to_string(getpid());
+    const char* argv[] = {"vantaro", BOX_HELPER, parent.c_str(), error ? "error" : "info", title.c_str(),
+                          text.c_str(), nullptr};
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attr, 0);  // a group of its own, to be ended as one
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, "/proc/self/exe", nullptr, &attr, const_cast<char* const*>(argv), environ);
+    posix_spawnattr_destroy(&attr);
+    if (failed) {
+        PlatformWarn("cannot show a box: %s", std::strerror(failed));
+        return;
+    }
+    s.boxUp = true;
+    for (;;) {
+        int status;
+        if (waitpid(pid, &status, WNOHANG) == pid) break;
+        platform::TakeCloseSignal();
+        if (platform::Core().closePending) {
+            kill(-pid, SIGKILL);
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            break;
+        }
+        // The helper's end is not an event: look for it every 50 ms.
+        SDL_Event e;
+        if (SDL_WaitEventTimeout(&e, 50)) Handle(e);
+        Drain();
+    }
+    s.boxUp = false;
+    Render();
+}
+
 int MessageBox(const std::string& text, const std::string& caption) {
     std::fprintf(stderr, "vantaro: %s: %s\n", caption.c_str(), text.c_str());
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), S().window);
+    ShowBox(true, caption, text);
     return IDOK;
 }
 
-void Dialog(const std::string& title, const std::string& text) {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), S().window);
-    Render();
-}
+void Dialog(const std::string& title, const std::string& text) { ShowBox(false, title, text); }
 
 void ShellCall(DWORD) {}
 
 void Select(const PlatformOptions& options) { S().options = options; }
 
+// Why no display could be opened, in the player's terms.
+std::string NoDisplay(const char* sdlError) {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland)
+        return std::string("cannot open the Wayland display ") + wayland + " (" + sdlError + ")";
+    if (x11 && *x11)
+        return std::string("cannot open the X display ") + x11 + " (is its X server running, and may this user use it?)";
+    return "no display found (DISPLAY and WAYLAND_DISPLAY are not set)";
+}
+
 bool Init(const PlatformOptions& options, std::string* error) {
     State& s = S();
     s.options = options;
+    // The platform catches the closing signals itself (SIGHUP too).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // SDL falls back to drivers that draw nowhere ("offscreen", "dummy") when
     // there is no display; a player would get an invisible game, so those
-    // count only when asked for by name.
+    // count only when asked for by name. Wayland is tried only where a
+    // compositor is named: otherwise its library only complains on stderr.
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!(asked && *asked) && !(wayland && *wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,kmsdrm");
     std::string problem;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        problem = SDL_GetError();
+        problem = NoDisplay(SDL_GetError());
     } else {
         const std::string driver = SDL_GetCurrentVideoDriver();
         if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
-            problem = "no display found (DISPLAY and WAYLAND_DISPLAY are not set)";
+            problem = NoDisplay(driver.c_str());
             SDL_Quit();
         }
     }
@@ -615,8 +748,10 @@ bool Init(const PlatformOptions& options, std::string* error) {
                      ". Vantaro needs a graphical desktop session; for scripted runs without one use --headless.";
         return false;
     }
-    s.requestEvent = SDL_RegisterEvents(1);
-    if (!options.instanceName.empty()) platform::InstanceClaim(options.instanceName, OnRequest);
+    s.requestEvent = SDL_RegisterEvents(2);
+    s.wakeEvent = s.requestEvent + 1;
+    StartSignalWatch();
+    if (options.singleInstance) platform::InstanceClaim(platform::InstanceNameOfDataFolder(), OnRequest);
     OpenAudio();
     // Gamepads come and go while the game runs; without the subsystem the
     // game is played with mouse and keyboard alone.
@@ -627,6 +762,7 @@ bool Init(const PlatformOptions& options, std::string* error) {
 void Shutdown() {
     State& s = S();
     platform::InstanceRelease();  // before SDL goes: the listener pushes SDL events
+    StopSignalWatch();
     if (s.audio) SDL_CloseAudioDevice(s.audio);
     s.audio = 0;
     s.voice = nullptr;
@@ -636,7 +772,29 @@ void Shutdown() {
     SDL_Quit();
 }
 
+// The helper's side of a box: it shows the box and ends when it is closed.
+// It dies with the game (PR_SET_PDEATHSIG), and so does any process SDL
+// forks to show the box, which would otherwise outlive the helper.
+pid_t BoxHelperPid = 0;
+
+void DieWithBoxHelper() {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != BoxHelperPid) _exit(1);  // the helper went before the line above
+}
+
 }  // namespace
+
+int PlatformBoxHelper(int argc, char** argv) {
+    if (argc != 6 || std::strcmp(argv[1], BOX_HELPER) != 0) return -1;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (std::to_string(getppid()) != argv[2]) return 1;  // the game went before the line above
+    BoxHelperPid = getpid();
+    pthread_atfork(nullptr, nullptr, DieWithBoxHelper);
+    const Uint32 kind = std::strcmp(argv[3], "error") == 0 ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    if (SDL_ShowSimpleMessageBox(kind, argv[4], argv[5], nullptr) == 0) return 0;
+    PlatformWarn("cannot show the box \"%s\": %s", argv[4], SDL_GetError());
+    return 1;
+}
 
 namespace platform {
 const Backend SdlBackend = {

@@ -8,6 +8,8 @@
 #include <cstdarg>
 #include <cstdio>  // renameat2 too
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <sys/stat.h>
 
 #include "platform/core_state.h"
@@ -77,7 +79,11 @@ void PlatformSelect(const PlatformOptions& options) {
 
 bool PlatformInit(std::string* error) {
     ResetCore();
-    if (!Chosen->init(Options(), error)) return false;
+    CatchCloseSignals();
+    if (!Chosen->init(Options(), error)) {
+        ReleaseCloseSignals();
+        return false;
+    }
     Running = true;
     return true;
 }
@@ -87,9 +93,19 @@ void PlatformShutdown() {
     Running = false;
     Chosen->shutdown();
     InstanceRelease();
+    ReleaseCloseSignals();
 }
 
 const PlatformOptions& PlatformCurrentOptions() { return Options(); }
+
+void PlatformWarn(const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    std::fputs("vantaro: ", stderr);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+    va_end(args);
+}
 
 void PlatformTrace(const char* format, ...) {
     static const bool enabled = std::getenv("VANTARO_TRACE") != nullptr;
@@ -107,9 +123,19 @@ HINSTANCE PlatformModule() {
     return module;
 }
 
+// A folder named relative to the current one, made absolute: the name stays
+// right whatever folder the program is in later, and two copies started in
+// different folders with the same relative name are told apart.
+static std::string Absolute(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char here[4096];
+    if (!getcwd(here, sizeof here)) return path;
+    return std::string(here) + "/" + path;
+}
+
 std::string PlatformDataFolder() {
-    if (!Options().dataFolder.empty()) return Options().dataFolder;
-    if (const char* dir = std::getenv("VANTARO_DATA_DIR"); dir && *dir) return dir;
+    if (!Options().dataFolder.empty()) return Absolute(Options().dataFolder);
+    if (const char* dir = std::getenv("VANTARO_DATA_DIR"); dir && *dir) return Absolute(dir);
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/vantaro";
     const char* home = std::getenv("HOME");
     if (!home || !*home) {
@@ -117,6 +143,97 @@ std::string PlatformDataFolder() {
         home = user ? user->pw_dir : "/tmp";
     }
     return std::string(home) + "/.local/share/vantaro";
+}
+
+bool PlatformMakeDataFolder(std::string* error) {
+    const std::string path = PlatformDataFolder();
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
+            if (error) *error = part + ": " + std::strerror(errno);
+            return false;
+        }
+        if (slash == std::string::npos) break;
+    }
+    struct stat st;
+    const bool found = stat(path.c_str(), &st) == 0;
+    if (found && S_ISDIR(st.st_mode)) return true;
+    if (error) *error = path + ": " + (found ? "is not a folder" : std::strerror(errno));
+    return false;
+}
+
+static std::string FileKind(mode_t mode) {
+    return S_ISDIR(mode) ? "is a folder" : "is not a regular file";
+}
+
+bool ReadRegularFile(const char* path, size_t maxBytes, std::string* data, std::string* error) {
+    data->clear();
+    const int fd = path && *path ? open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1;
+    if (fd < 0) {
+        *error = path && *path ? std::strerror(errno) : "no file name";
+        return false;
+    }
+    struct stat st;
+    bool ok = false;
+    if (fstat(fd, &st) != 0) {
+        *error = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        *error = FileKind(st.st_mode);
+    } else {
+        // Read to the end, never past maxBytes + 1, so a file that grows
+        // meanwhile is still caught.
+        ok = true;
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                *error = std::strerror(errno);
+                ok = false;
+                break;
+            }
+            if (n == 0) break;
+            data->append(buffer, static_cast<size_t>(n));
+            if (data->size() > maxBytes) {
+                *error = "is larger than " + std::to_string(maxBytes) + " bytes";
+                ok = false;
+                break;
+            }
+        }
+    }
+    close(fd);
+    if (!ok) data->clear();
+    return ok;
+}
+
+int CreateRegularFile(const char* path, std::string* error) {
+    struct stat st;
+    if (!path || !*path) {
+        *error = "no file name";
+        return -1;
+    }
+    if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+        *error = FileKind(st.st_mode);
+        return -1;
+    }
+    // Not truncated on opening: something other than a regular file may
+    // have taken the name since the look above.
+    const int fd = open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *error = std::strerror(errno);
+        return -1;
+    }
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *error = fstat(fd, &st) != 0 ? std::strerror(errno) : FileKind(st.st_mode);
+        close(fd);
+        return -1;
+    }
+    if (ftruncate(fd, 0) != 0) {
+        *error = std::strerror(errno);
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 DWORD GetModuleFileNameW(HINSTANCE, WCHAR* buffer, DWORD bufferChars) {

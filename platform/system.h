@@ -3,6 +3,7 @@
 // busy loops.
 #pragma once
 #include <cstddef>
+#include <string>
 
 #include "platform/win.h"
 
@@ -38,6 +39,19 @@ BOOL FreeResource(HGLOBAL loaded);
 // Files, by full path. MoveFileW fails when the new name already exists.
 BOOL DeleteFileW(const WCHAR* path);
 BOOL MoveFileW(const WCHAR* existing, const WCHAR* newName);
+
+// Files the program reads or writes by name (pictures, sounds, scripts,
+// captures). Neither call ever waits on what is in the file's place: only a
+// regular file counts, and a FIFO, a device or a folder is refused at once.
+// On failure *error holds the reason in a few words ("No such file or
+// directory", "is a folder", "is not a regular file", "is larger than 4096
+// bytes"); the caller names the file.
+//
+// The whole of a regular file of at most maxBytes.
+bool ReadRegularFile(const char* path, size_t maxBytes, std::string* data, std::string* error);
+// Creates the file, or empties the regular file already there, for writing;
+// the open descriptor, which the caller closes, or -1.
+int CreateRegularFile(const char* path, std::string* error);
 
 // Wide strings of this program are UTF-32; narrow ones UTF-8.
 size_t WideToNarrow(const WCHAR* wide, char* out, size_t outSize);

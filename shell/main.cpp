@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,19 @@ static ScratchFolder& Scratch() {
     return scratch;
 }
 
+static void RemoveScratchFolder() {
+    const std::string folder = Scratch().path;
+    if (folder.empty()) return;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* e = readdir(dir))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                unlink((folder + "/" + e->d_name).c_str());
+        closedir(dir);
+    }
+    rmdir(folder.c_str());
+    Scratch().path.clear();
+}
+
 static void MakeScratchFolder() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/vantaro-simulate-XXXXXX";
@@ -50,18 +64,7 @@ static void MakeScratchFolder() {
     }
     Scratch().path = name.data();
     Options().platform.dataFolder = Scratch().path;
-}
-
-static void RemoveScratchFolder() {
-    const std::string& folder = Scratch().path;
-    if (folder.empty()) return;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* e = readdir(dir))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                unlink((folder + "/" + e->d_name).c_str());
-        closedir(dir);
-    }
-    rmdir(folder.c_str());
+    std::atexit(RemoveScratchFolder);  // whichever way the program ends
 }
 
 static void ReadOptions(int argc, char** argv) {
@@ -70,10 +73,8 @@ static void ReadOptions(int argc, char** argv) {
     const GameOptions& o = Options();
     if (o.error.empty() && !o.help && !o.version && o.simulate && platform.dataFolder.empty()) MakeScratchFolder();
     // One copy per user and data folder. Headless runs are automation: they
-    // neither take nor honour the single-instance rule. (The platform does
-    // not know the chosen folder yet, so an empty one is the environment's.)
-    if (platform.backend == BackendKind::Sdl)
-        platform.instanceName = platform.dataFolder.empty() ? PlatformDataFolder() : platform.dataFolder;
+    // neither take nor honour the single-instance rule.
+    platform.singleInstance = platform.backend == BackendKind::Sdl;
     PlatformSelect(platform);
     OptionsRead = true;
 }
@@ -108,8 +109,17 @@ static int RunSimulation(const GameOptions& options) {
     const auto start = std::chrono::steady_clock::now();
     const int played = Simulate(settings, &result);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const int signal = PlatformCloseSignal();
     PlatformShutdown();
     RemoveScratchFolder();
+    const int32_t finished = static_cast<int32_t>(result.games.size());
+    if (signal && finished < settings.games) {
+        // Stopped from outside: what was played is still worth showing.
+        std::fputs(SimulationText(settings, options.platform.startTick, result, seconds).c_str(), stdout);
+        std::fprintf(stderr, "vantaro: the simulation was interrupted by SIG%s after %d of %d games\n",
+                     sigabbrev_np(signal), static_cast<int>(finished), static_cast<int>(settings.games));
+        return 128 + signal;
+    }
     if (!played && result.status != 0) return result.status;  // start-up failed; its box said why
     if (!played) {
         std::fprintf(stderr, "vantaro: the simulation stopped: %s\n", result.failure.c_str());
@@ -120,6 +130,7 @@ static int RunSimulation(const GameOptions& options) {
 }
 
 int main(int argc, char** argv) {
+    if (const int helper = PlatformBoxHelper(argc, argv); helper >= 0) return helper;
     if (!OptionsRead) ReadOptions(argc, argv);
     const GameOptions& options = Options();
     if (!options.error.empty()) {
@@ -153,6 +164,9 @@ int main(int argc, char** argv) {
     }
     if (headless) StartScript(script, &TheMachine);
     const int status = WinMain(PlatformModule(), nullptr, "", SW_SHOW);
+    const int signal = PlatformCloseSignal();
     PlatformShutdown();
-    return status;
+    // Closed by a signal: the game closed as for any close request, and the
+    // status says it did not end of its own accord (nor did its script).
+    return signal ? 128 + signal : status;
 }

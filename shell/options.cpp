@@ -28,7 +28,8 @@ const char* UsageText() {
            "Strategies: the player inserts a coin whenever there is no credit and cash\n"
            "remains, and spins; takes every nudge on reels 1, 2, 3, 4, 1, ... in turn; at a\n"
            "hold offer holds reel 1 and every reel showing reel 1's symbol (none if none\n"
-           "does); presses COLLECT whenever the bank holds money; never presses RANDOM.\n"
+           "does); presses COLLECT whenever the bank holds money; presses RANDOM only when\n"
+           "it is the one button left (a gamble lost with the last money).\n"
            "collect banks every prize; gamble takes every prize offered for the gamble to\n"
            "the ladder, climbs one rung and collects. A simulation answers No to \"Save\n"
            "High Score?\" and, without --data-dir, keeps its table in a fresh folder.\n"
@@ -51,15 +52,9 @@ static bool ParseNumber(const char* text, unsigned long long lo, unsigned long l
     return true;
 }
 
-// A folder named relative to the current one, made absolute: the name stays
-// right whatever folder the program is in later, and two copies started in
-// different folders with the same relative name are told apart.
-static std::string AbsolutePath(const char* path) {
-    if (path[0] == '/') return path;
-    char here[4096];
-    if (!getcwd(here, sizeof here)) return path;
-    return std::string(here) + "/" + path;
-}
+// The value of an option that takes a name: missing, empty, or looking like
+// another option ("--data-dir --mute") is no name.
+static bool IsName(const char* value) { return value && *value && *value != '-'; }
 
 GameOptions ParseOptions(int argc, char** argv) {
     GameOptions o;
@@ -84,12 +79,12 @@ GameOptions ParseOptions(int argc, char** argv) {
             o.platform.scale = static_cast<int>(n);
             ++i;
         } else if (arg == "--script") {
-            if (!next || !*next) o.error = "--script needs a file name";
+            if (!IsName(next)) o.error = "--script needs a file name";
             else o.script = next;
             ++i;
         } else if (arg == "--data-dir") {
-            if (!next || !*next) o.error = "--data-dir needs a folder name";
-            else o.platform.dataFolder = AbsolutePath(next);
+            if (!IsName(next)) o.error = "--data-dir needs a folder";
+            else o.platform.dataFolder = next;
             ++i;
         } else if (arg == "--odds") {
             o.odds = true;

@@ -99,12 +99,14 @@ int PanelTap(const ButtonPanel& panel, HWND window, UINT message, WPARAM, LPARAM
     return PanelPress(panel, window, panel.button[n - 1].id);
 }
 
-int PanelPress(const ButtonPanel& panel, HWND window, int id) {
+int PanelIsLit(const ButtonPanel& panel, int id) {
     const int n = PanelFind(panel, id);
-    if (!n) return 0;
-    const PanelButton& b = panel.button[n - 1];
-    if (b.flags & (PB_HIDDEN | PB_DISABLED)) return 0;
-    PostMessageW(window, WM_COMMAND, b.id, 0);
+    return n && !(panel.button[n - 1].flags & (PB_HIDDEN | PB_DISABLED)) ? 1 : 0;
+}
+
+int PanelPress(const ButtonPanel& panel, HWND window, int id) {
+    if (!PanelIsLit(panel, id)) return 0;
+    PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0);
     return 1;
 }
 

@@ -52,6 +52,9 @@ void PanelEnable(ButtonPanel& panel, int id, int enable);
 int PanelSetColours(ButtonPanel& panel, int id, int text, int face, int frame, int disabled);
 int PanelSetFlags(ButtonPanel& panel, int id, int flags);
 int PanelHitTest(const ButtonPanel& panel, int x, int y);
+// 1 when the panel has the button and it is shown and enabled: a tap on it
+// would press it.
+int PanelIsLit(const ButtonPanel& panel, int id);
 
 void PanelDrawButton(const PanelButton& button, Surface& surface);
 void PanelDraw(const ButtonPanel& panel, Surface& surface);

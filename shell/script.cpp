@@ -1,14 +1,16 @@
 #include "shell/script.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "platform/gx.h"
 #include "platform/headless.h"
 #include "platform/internal.h"
+#include "platform/system.h"
 #include "shell/screen_report.h"
 
 namespace {
@@ -17,6 +19,18 @@ namespace {
 // is given up as hung.
 constexpr uint64_t CLOSE_GRACE_US = 600ull * 1000 * 1000;
 constexpr int FAILED = 3;
+
+// Text from the script as an error message may show it: printable, and
+// short however long it was.
+std::string Excerpt(const std::string& text, size_t shown = 40) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < shown; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        out += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+    }
+    if (text.size() > shown) out += "...";
+    return out;
+}
 
 bool Number(const std::string& word, long lo, long hi, long* value) {
     if (word.empty() || word.find_first_not_of("0123456789") != std::string::npos || word.size() > 9) return false;
@@ -62,7 +76,7 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
     long a = 0, b = 0;
     auto expect = [&](size_t n, const char* usage) {
         if (args == n) return true;
-        *error = std::string("'") + op + "' takes " + usage;
+        *error = "'" + Excerpt(op) + "' takes " + usage;
         return false;
     };
     if (op == "tap" || op == "down") {
@@ -81,7 +95,7 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
     } else if (op == "key") {
         if (!expect(1, "a key name")) return false;
         if (!KeyByName(w[1], &line->key, &line->modifiers)) {
-            *error = "unknown key '" + w[1] +
+            *error = "unknown key '" + Excerpt(w[1]) +
                      "' (up, down, left, right, a, b, c, start, space, enter, backspace, 1-4, A-Z, ctrl+a, ctrl+q, ctrl+m)";
             return false;
         }
@@ -99,7 +113,7 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
         line->op = op == "capture" ? ScriptOp::Capture : ScriptOp::State;
         line->file = w[1];
     } else {
-        *error = "unknown command '" + op + "'";
+        *error = "unknown command '" + Excerpt(op) + "'";
         return false;
     }
     return true;
@@ -122,9 +136,12 @@ Runner TheRunner;
 }
 
 void WriteState(const ScriptLine& line) {
-    std::ofstream out(line.file);
-    out << MachineStateJson(*TheRunner.machine) << "\n";
-    if (!out.flush()) Fail(line, "cannot write " + line.file);
+    const std::string text = MachineStateJson(*TheRunner.machine) + "\n";
+    std::string why;
+    const int fd = CreateRegularFile(line.file.c_str(), &why);
+    if (fd < 0) Fail(line, "cannot write " + Excerpt(line.file, 200) + ": " + why);
+    const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    if (close(fd) != 0 || !written) Fail(line, "cannot write " + Excerpt(line.file, 200));
 }
 
 // Carries out one line; true when it gave the game input to take first.
@@ -140,7 +157,7 @@ bool Carry(const ScriptLine& line) {
         case ScriptOp::Wait: TheRunner.dueUs = headless::NowUs() + static_cast<uint64_t>(line.ms) * 1000; return false;
         case ScriptOp::Capture: {
             std::string error;
-            if (!headless::WriteFramePng(line.file.c_str(), &error)) Fail(line, error);
+            if (!headless::WriteFramePng(line.file.c_str(), &error)) Fail(line, Excerpt(error, 200));
             return false;
         }
         case ScriptOp::State: WriteState(line); return false;
@@ -185,6 +202,11 @@ bool ParseScript(const std::string& name, const std::string& text, Script* scrip
     std::istringstream in(text);
     std::string row;
     for (int number = 1; std::getline(in, row); ++number) {
+        if (row.size() > SCRIPT_LINE_CHARS_MAX) {
+            *error = name + ":" + std::to_string(number) + ": the line is longer than " +
+                     std::to_string(SCRIPT_LINE_CHARS_MAX) + " characters";
+            return false;
+        }
         ScriptLine line;
         line.number = number;
         bool empty = false;
@@ -199,14 +221,12 @@ bool ParseScript(const std::string& name, const std::string& text, Script* scrip
 }
 
 bool LoadScript(const std::string& path, Script* script, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = path + ": cannot read the script";
+    std::string text, why;
+    if (!ReadRegularFile(path.c_str(), SCRIPT_BYTES_MAX, &text, &why)) {
+        *error = path + ": cannot read the script: " + why;
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseScript(path, text.str(), script, error);
+    return ParseScript(path, text, script, error);
 }
 
 void StartScript(const Script& script, const Machine* machine) {

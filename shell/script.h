@@ -25,8 +25,13 @@ struct Script {
     std::vector<ScriptLine> lines;
 };
 
+// A script is a regular file of at most SCRIPT_BYTES_MAX bytes, each line
+// at most SCRIPT_LINE_CHARS_MAX characters.
+constexpr size_t SCRIPT_BYTES_MAX = 1 << 20;
+constexpr size_t SCRIPT_LINE_CHARS_MAX = 4096;
+
 // Reads a script; on a malformed line returns false with "FILE:LINE: what"
-// in *error.
+// in *error (what the line says is shown cut short and printable).
 bool ParseScript(const std::string& name, const std::string& text, Script* script, std::string* error);
 bool LoadScript(const std::string& path, Script* script, std::string* error);
 

@@ -85,7 +85,7 @@ bool Press(Player& p, int command) {
     const int n = PanelFind(panel, command);
     if (!n) return Fail(p, "the machine has no button " + std::to_string(command));
     const PanelButton& b = panel.button[n - 1];
-    if (b.flags & (PB_DISABLED | PB_HIDDEN))
+    if (!PanelIsLit(panel, command))
         return Fail(p, std::string("the player wants ") + b.label + " (button " + std::to_string(command) +
                            "), which is not lit");
     return Tap({(b.rect.left + b.rect.right) / 2, (b.rect.top + b.rect.bottom) / 2});
@@ -159,6 +159,8 @@ bool AtMachine(Player& p) {
         p.game.spins += 1;
         return Press(p, CMD_SPIN);
     }
+    // A gamble lost with the last money leaves a lit RANDOM the one button.
+    if (PanelIsLit(m.buttons, CMD_RANDOM)) return Press(p, CMD_RANDOM);
     return Fail(p, "the machine waits with nothing the player can do");
 }
 
@@ -294,14 +296,15 @@ int Simulate(const SimulationSettings& settings, SimulationResult* result) {
 
     const bool drawingWasOff = DrawingOff;
     DrawingOff = !settings.drawing;
-    headless::SetLogging(false);
+    const size_t logLimit = headless::LogLimit();
+    headless::SetLogLimit(0);
     headless::SetDriver(&PlayerDriver);
     AppReady = 0;
     ReportScreen("machine");
     Reset(TheMachine);  // as the program's start does, at the same tick
     result->status = WinMain(PlatformModule(), nullptr, "", SW_SHOW);
     headless::SetDriver(nullptr);
-    headless::SetLogging(true);
+    headless::SetLogLimit(logLimit);
     DrawingOff = drawingWasOff;
     if (p.progressCells >= 0 && static_cast<int32_t>(result->games.size()) != settings.games)
         std::fputc('\n', stderr);

@@ -12,9 +12,10 @@
 //            turn from the first of each offer; at a hold offer holds reel 1
 //            and every reel that shows reel 1's symbol (nothing when none
 //            does); banks every prize (COLLECT) and presses COLLECT whenever
-//            the bank holds money, so that it goes to cash. It never presses
-//            RANDOM: its free wins make the machine pay more than it takes,
-//            and a game would then often never run out of money.
+//            the bank holds money, so that it goes to cash. It presses
+//            RANDOM only when it is the one button left (a gamble lost with
+//            the last money): its free wins make the machine pay more than
+//            it takes, and a game would then often never run out of money.
 //   gamble   the same, but takes every prize offered for the gamble to the
 //            ladder, climbs GAMBLE_CLIMBS rungs (a tap while the next rung is
 //            lit) and collects. One rung: with two the machine again pays

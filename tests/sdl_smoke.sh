@@ -1,7 +1,10 @@
 #!/bin/sh
 # The game on the SDL backend in a private X server: the window appears at its
-# scale, a click arrives as a tap, a second copy hands over to the first and
-# ends at once, and the close button and SIGTERM each end the game with 0.
+# scale, a click arrives as a tap, a second copy on the same data folder
+# (however it is named) hands over to the first and ends at once, the close
+# button ends the game with 0 and a closing signal with 128 + the signal,
+# even with the About box up; the box takes the game's input meanwhile and
+# never outlives the game, however the game ends.
 #   sdl_smoke.sh GAME X11_CLOSE
 set -u
 game=$1
@@ -42,13 +45,40 @@ start() {
     [ -n "$window" ] || fail "no window titled Vantaro appeared"
 }
 
-finish() {  # finish WHAT: the game must end by itself with status 0
+finish() {  # finish WHAT STATUS: the game must end by itself with STATUS
     for i in $(seq 200); do kill -0 $first 2>/dev/null || break; sleep 0.1; done
     kill -0 $first 2>/dev/null && fail "$1 did not end the game"
     wait $first
     status=$?
     first=""
-    [ $status -eq 0 ] || fail "$1 ended the game with status $status"
+    [ $status -eq $2 ] || fail "$1 ended the game with status $status, not $2"
+}
+
+about_shown() {  # a window titled "About Vantaro" is on the display
+    for w in $(xdotool search --classname '.*' 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "About Vantaro" ] && return 0
+    done
+    return 1
+}
+
+open_about() {  # Ctrl+A, with the pointer over the game, until the box shows
+    xdotool mousemove --window "$window" 100 100
+    sleep 0.3
+    # The splash screen takes no keys: press again until the game does.
+    for i in $(seq 150); do
+        [ $((i % 30)) -eq 1 ] && xdotool key ctrl+a
+        about_shown && return 0
+        sleep 0.1
+    done
+    fail "Ctrl+A did not bring up the About box"
+}
+
+about_gone() {  # WHAT: the box and its helper are gone within 5 s
+    for i in $(seq 50); do
+        about_shown || pgrep -f platform-box-helper >/dev/null || return 0
+        sleep 0.1
+    done
+    fail "the About box outlived the game after $1"
 }
 
 start
@@ -64,17 +94,56 @@ xdotool click 1
 wait_for "$tmp/first.log" "stylus down 120 160" || fail "the click did not arrive as a tap at (120, 160)"
 wait_for "$tmp/first.log" "stylus up 120 160" || fail "the click's release did not arrive"
 
-# A second copy hands over: the first is raised and asked to present.
-timeout 20 "$game" >"$tmp/second.log" 2>&1
-status=$?
-[ $status -eq 0 ] || { cat "$tmp/second.log"; fail "the second copy ended with $status"; }
-wait_for "$tmp/first.log" "another copy asks: raise" || fail "the first copy was not raised"
-wait_for "$tmp/first.log" "another copy asks: post 1124" || fail "the first copy was not asked to present"
+# A second copy hands over: the first is raised and asked to present. The
+# data folder named with a trailing slash or through a link is the same one.
+ln -s "$VANTARO_DATA_DIR" "$tmp/link"
+handed=0
+for folder in "$VANTARO_DATA_DIR" "$VANTARO_DATA_DIR/" "$tmp/link"; do
+    timeout 20 "$game" --data-dir "$folder" >"$tmp/second.log" 2>&1
+    status=$?
+    [ $status -eq 0 ] || { cat "$tmp/second.log"; fail "the second copy on $folder ended with $status"; }
+    handed=$((handed + 1))
+    for i in $(seq 100); do
+        [ "$(grep -c "another copy asks: post 1124" "$tmp/first.log")" -ge $handed ] && break
+        sleep 0.1
+    done
+    [ "$(grep -c "another copy asks: raise" "$tmp/first.log")" -ge $handed ] || fail "$folder: the first copy was not raised"
+    [ "$(grep -c "another copy asks: post 1124" "$tmp/first.log")" -ge $handed ] ||
+        fail "$folder: the first copy was not asked to present"
+done
 
+# The About box is modal: a click on the machine meanwhile is not a tap.
+open_about
+clicks=$(grep -c "stylus down" "$tmp/first.log")
+xdotool mousemove --window "$window" 400 580 click 1
+sleep 1
+[ "$(grep -c "stylus down" "$tmp/first.log")" -eq "$clicks" ] || fail "a click on the game reached it behind the About box"
 "$closer" "$window"
-finish "the close button"
+finish "the close button over the About box" 0
+about_gone "the close button"
 
 start
 kill -TERM $first
-finish "SIGTERM"
+finish "SIGTERM" 143
+
+start
+kill -HUP $first
+finish "SIGHUP" 129
+grep -q "close request" "$tmp/first.log" || fail "SIGHUP did not close the game as a close request"
+
+start
+open_about
+kill -TERM $first
+finish "SIGTERM over the About box" 143
+about_gone "SIGTERM"
+
+start
+open_about
+kill -KILL $first
+wait $first
+first=""
+about_gone "the game was killed"
+start  # and the next launch gets a game of its own
+"$closer" "$window"
+finish "the close button" 0
 echo "SDL smoke test passed"

@@ -1,8 +1,11 @@
 // The committed sounds keep the contract the game plays them by: wave files
 // its loader accepts, one format for its one voice, lengths that fit the
 // moments they go with, one loudness, and no click where a sound starts or
-// ends, nor where the gamble ladder's loop wraps round.
+// ends, nor where the gamble ladder's loop wraps round. And a sound file
+// that cannot be read is silence.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless.h"
+#include "shell/sound.h"
 #include "tests/support.h"
 
 namespace {
@@ -131,6 +136,25 @@ TEST(Sounds, ShareOneSampleRateAndLoopsWrapWithoutAJump) {
         std::nth_element(steps.begin(), typical, steps.end());
         EXPECT_LE(std::abs(s.back() - s.front()), *typical) << e.file;
     }
+}
+
+// A FIFO nobody writes in place of a sound (opening it would wait for ever)
+// is silence: the game takes the coin whose sound it is and plays on.
+TEST(Sounds, FifoInPlaceOfASoundIsSilence) {
+    const std::string folder = MakeTempFolder(), fifo = folder + "/Sounds/button.wav";
+    const std::string game = CopyGameInto(folder);
+    ASSERT_EQ(symlink((std::string(VANTARO_SOURCE_DIR) + "/Images").c_str(), (folder + "/Images").c_str()), 0);
+    ASSERT_EQ(mkdir((folder + "/Sounds").c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    WriteFile(folder + "/play.txt", "wait 6000\ntap 199 210\nwait 500\nstate " + folder + "/state.json\n");
+    const RunResult r =
+        ::Run({game, "--headless", "--script", folder + "/play.txt"}, {"VANTARO_DATA_DIR=" + folder}, 20);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(ReadFile(folder + "/state.json").find("\"cash\":24,"), std::string::npos);
+    StartHeadless();
+    SoundPlay(std::wstring(fifo.begin(), fifo.end()).c_str());
+    EXPECT_EQ(headless::Sounds().back().outcome, "missing");
+    EXPECT_FALSE(headless::SoundPlaying());
 }
 
 }  // namespace

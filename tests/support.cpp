@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "gfx/display.h"
+#include "platform/headless.h"
 #include "platform/platform.h"
 
 extern char** environ;
@@ -26,6 +27,7 @@ void StartHeadless(uint32_t startTick) {
     options.backend = BackendKind::Headless;
     options.startTick = startTick;
     PlatformSelect(options);
+    headless::SetLogLimit(headless::LOG_ALL);  // tests read the logs from the start
     std::string error;
     PlatformInit(&error);
     SetPixelFormatFlags(0x80);
