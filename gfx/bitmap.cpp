@@ -1,9 +1,12 @@
 #include "gfx/bitmap.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <strings.h>
 
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
 #include "platform/system.h"
 
 namespace {
@@ -13,7 +16,35 @@ constexpr size_t INFO_HEADER_SIZE = 40;
 // Far beyond any picture of the game; keeps a hostile header from asking for
 // gigabytes.
 constexpr int32_t MAX_SIDE = 4096;
-constexpr long MAX_FILE_SIZE = 32L << 20;
+constexpr size_t MAX_FILE_SIZE = 32u << 20;
+
+// The pictures the drawing takes tiles and whole screens from at fixed
+// places: each must have exactly its size, or a blit would read or write
+// outside a Surface. Keyed by file name (the last component of a path) or
+// resource name, compared without regard to case; other pictures load at
+// any size.
+struct PictureSize {
+    const char* name;
+    int32_t width, height;
+};
+constexpr PictureSize PictureSizes[] = {
+    {"machine.bmp", 240, 320},  // the cabinet, copied whole into the back buffer
+    {"fruit.bmp", 200, 150},    // twelve 50 x 50 symbol tiles, four to a row
+    {"climb.bmp", 240, 320},    // the ladder's dark and lit 80 x 80 rung tiles
+    {"btns.bmp", 160, 80},      // CLIMB and COLLECT, 80 x 80 each
+    {"SPLASH", 240, 320},       // the title screen, copied whole into the back buffer
+    {"LCD", 169, 23},           // thirteen 13 x 23 digit cells
+    {"LCDALPHA", 648, 41},      // twenty-seven 24 x 41 letter cells
+};
+
+// The size a picture of this path or resource name must have, or nullptr.
+const PictureSize* ExpectedSize(const char* name) {
+    const char* slash = std::strrchr(name, '/');
+    const char* base = slash ? slash + 1 : name;
+    for (const PictureSize& p : PictureSizes)
+        if (strcasecmp(p.name, base) == 0) return &p;
+    return nullptr;
+}
 
 uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Read32(const uint8_t* p) {
@@ -67,6 +98,60 @@ bool Convert(Surface& surface, const DibLayout& layout, const uint8_t* palette, 
     return true;
 }
 
+// A layout of another size than expected (when a size is expected) is
+// refused, with the two sizes in *why.
+bool HasExpectedSize(const DibLayout& layout, const PictureSize* expected, std::string* why) {
+    if (!expected || (layout.width == expected->width && layout.height == expected->height)) return true;
+    *why = "is " + std::to_string(layout.width) + " x " + std::to_string(layout.height) + ", not " +
+           std::to_string(expected->width) + " x " + std::to_string(expected->height);
+    return false;
+}
+
+// The work of the two loaders on data in memory: false with the reason in
+// *why, the Surface untouched.
+bool DecodeFile(Surface& surface, const uint8_t* data, size_t size, const PictureSize* expected,
+                std::string* why) {
+    if (size < FILE_HEADER_SIZE + INFO_HEADER_SIZE || data[0] != 'B' || data[1] != 'M') {
+        *why = "is not a BMP file";
+        return false;
+    }
+    DibLayout layout;
+    const uint8_t* info = data + FILE_HEADER_SIZE;
+    if (!ReadLayout(info, size - FILE_HEADER_SIZE, layout) || layout.bits != 8) {
+        *why = "is not an uncompressed 8-bit BMP";
+        return false;
+    }
+    if (!HasExpectedSize(layout, expected, why)) return false;
+    // Pixels start after the full palette, or later where the file says so.
+    const size_t paletteEnd = FILE_HEADER_SIZE + INFO_HEADER_SIZE + 4 * 256;
+    const size_t offset = Read32(data + 10);
+    if (offset < paletteEnd || offset > size || layout.stride * layout.height > size - offset) {
+        *why = "is cut short or damaged";
+        return false;
+    }
+    if (Convert(surface, layout, info + INFO_HEADER_SIZE, data + offset)) return true;
+    *why = "does not fit in memory";
+    return false;
+}
+
+bool DecodeResource(Surface& surface, const uint8_t* data, size_t size, const PictureSize* expected,
+                    std::string* why) {
+    DibLayout layout;
+    if (!data || !ReadLayout(data, size, layout)) {
+        *why = "is not an uncompressed 8-bit or 4-bit bitmap";
+        return false;
+    }
+    if (!HasExpectedSize(layout, expected, why)) return false;
+    const size_t offset = INFO_HEADER_SIZE + 4 * static_cast<size_t>(layout.colours);
+    if (layout.stride * layout.height > size - offset) {
+        *why = "is cut short";
+        return false;
+    }
+    if (Convert(surface, layout, data + INFO_HEADER_SIZE, data + offset)) return true;
+    *why = "does not fit in memory";
+    return false;
+}
+
 }  // namespace
 
 uint16_t DibColourCount(const uint8_t* infoHeader) {
@@ -85,52 +170,42 @@ uint16_t DibColourCount(const uint8_t* infoHeader) {
 }
 
 bool LoadBitmapFileData(Surface& surface, const uint8_t* data, size_t size) {
-    if (size < FILE_HEADER_SIZE + INFO_HEADER_SIZE || data[0] != 'B' || data[1] != 'M') return false;
-    DibLayout layout;
-    const uint8_t* info = data + FILE_HEADER_SIZE;
-    if (!ReadLayout(info, size - FILE_HEADER_SIZE, layout) || layout.bits != 8) return false;
-    // Pixels start after the full palette, or later where the file says so.
-    const size_t paletteEnd = FILE_HEADER_SIZE + INFO_HEADER_SIZE + 4 * 256;
-    const size_t offset = Read32(data + 10);
-    if (offset < paletteEnd || offset > size || layout.stride * layout.height > size - offset) return false;
-    return Convert(surface, layout, info + INFO_HEADER_SIZE, data + offset);
+    std::string why;
+    return DecodeFile(surface, data, size, nullptr, &why);
 }
 
 bool LoadBitmapResourceData(Surface& surface, const uint8_t* data, size_t size) {
-    DibLayout layout;
-    if (!data || !ReadLayout(data, size, layout)) return false;
-    const size_t offset = INFO_HEADER_SIZE + 4 * static_cast<size_t>(layout.colours);
-    if (layout.stride * layout.height > size - offset) return false;
-    return Convert(surface, layout, data + INFO_HEADER_SIZE, data + offset);
+    std::string why;
+    return DecodeResource(surface, data, size, nullptr, &why);
 }
 
+// Every failure is said on stderr with the path or resource name and the
+// reason; the callers' boxes name only the picture.
 bool LoadBitmapFile(Surface& surface, const char* path) {
-    if (!path || !*path) return false;
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    bool ok = false;
-    long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
-    if (length > 0 && length <= MAX_FILE_SIZE && std::fseek(file, 0, SEEK_SET) == 0) {
-        uint8_t* block = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(length), 1));
-        if (block) {
-            const size_t got = std::fread(block, 1, static_cast<size_t>(length), file);
-            ok = got == static_cast<size_t>(length) && LoadBitmapFileData(surface, block, got);
-            std::free(block);
-        }
-    }
-    std::fclose(file);
+    std::string data, why;
+    const bool ok = ReadRegularFile(path, MAX_FILE_SIZE, &data, &why) &&
+                    DecodeFile(surface, reinterpret_cast<const uint8_t*>(data.data()), data.size(),
+                               ExpectedSize(path), &why);
+    if (!ok) PlatformWarn("%s: %s", path && *path ? path : "picture", why.c_str());
     return ok;
 }
 
 bool LoadBitmapResource(Surface& surface, HINSTANCE instance, const wchar_t* name) {
     if (!name) return false;
-    HRSRC found = FindResourceW(instance, name, RT_BITMAP);
-    if (!found) return false;
-    HGLOBAL loaded = LoadResource(instance, found);
-    if (!loaded) return false;
-    const bool ok = LoadBitmapResourceData(surface, static_cast<const uint8_t*>(LockResource(loaded)),
-                                           SizeofResource(instance, found));
-    FreeResource(loaded);
+    char narrow[256] = "";
+    if (IS_INTRESOURCE(name))
+        std::snprintf(narrow, sizeof narrow, "#%u", static_cast<unsigned>(reinterpret_cast<uintptr_t>(name)));
+    else
+        WideToNarrow(name, narrow, sizeof narrow);
+    std::string why = "is not in the program";
+    bool ok = false;
+    if (HRSRC found = FindResourceW(instance, name, RT_BITMAP)) {
+        if (HGLOBAL loaded = LoadResource(instance, found)) {
+            ok = DecodeResource(surface, static_cast<const uint8_t*>(LockResource(loaded)),
+                                SizeofResource(instance, found), ExpectedSize(narrow), &why);
+            FreeResource(loaded);
+        }
+    }
+    if (!ok) PlatformWarn("resource %s: %s", narrow, why.c_str());
     return ok;
 }

@@ -6,6 +6,13 @@
 // uncompressed bottom-up palette picture of the accepted depth, is refused
 // with false and the target Surface is left as it was. Nothing outside the
 // data is ever read.
+//
+// The pictures the drawing takes tiles and whole screens from at fixed
+// places (machine.bmp, fruit.bmp, climb.bmp, btns.bmp; the resources SPLASH,
+// LCD, LCDALPHA) must also have the size of the pictures shipped with the
+// game, or are refused the same way. They are known by file name (the last
+// component of the path) or resource name, without regard to case; any
+// other picture loads at any size.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,9 @@
 // Loading palette bitmaps: valid pictures load exactly, damaged ones are
 // refused without reading outside the data and without touching the target.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <functional>
@@ -160,6 +163,65 @@ TEST_F(Bitmaps, ResourcesAreFoundByNameWithoutRegardToCase) {
     }
     ASSERT_TRUE(LoadBitmapResource(s, nullptr, L"lcdalpha"));  // a longer name is another picture
     EXPECT_NE(s.width, 169);
+}
+
+// The pictures the drawing takes tiles from at fixed places load only at
+// their own size, known by the last component of the path in any case.
+TEST_F(Bitmaps, PicturesTheDrawingReliesOnLoadOnlyAtTheirSize) {
+    struct Case {
+        const char* name;
+        int width, height;
+        bool loads;
+    };
+    const std::string folder = MakeTempFolder();
+    for (const Case c : {Case{"MACHINE.BMP", 30, 20, false}, Case{"Machine.bmp", 240, 320, true},
+                         Case{"fruit.bmp", 200, 149, false}, Case{"btns.BMP", 160, 80, true},
+                         Case{"climb.bmp", 160, 80, false}, Case{"machine.bmp.old", 30, 20, true}}) {
+        const std::string path = folder + "/" + c.name;
+        WriteFile(path, MakeBitmap(c.width, c.height, 8, true));
+        Surface s;
+        Paint(s, 2, 2, [](int, int) { return 0x4242; });
+        EXPECT_EQ(LoadBitmapFile(s, path.c_str()), c.loads) << c.name;
+        EXPECT_EQ(s.width, c.loads ? c.width : 2) << c.name;
+    }
+}
+
+// The game, given a picture it cannot draw (of another size, or a FIFO
+// nobody writes), names the file and why, shows its box and ends with 1,
+// at once.
+TEST_F(Bitmaps, GameStopsAtAPictureItCannotDrawAndSaysWhy) {
+    struct Case {
+        const char* file;
+        int width, height;  // 0 x 0: a FIFO
+        const char* reason;
+    };
+    const std::string source = VANTARO_SOURCE_DIR;
+    for (const Case c : {Case{"machine.bmp", 1, 1, "is 1 x 1, not 240 x 320"},
+                         Case{"machine.bmp", 30, 20, "is 30 x 20, not 240 x 320"},
+                         Case{"machine.bmp", 480, 640, "is 480 x 640, not 240 x 320"},
+                         Case{"fruit.bmp", 150, 100, "is 150 x 100, not 200 x 150"},
+                         Case{"machine.bmp", 0, 0, "is not a regular file"}}) {
+        char* real = realpath(MakeTempFolder().c_str(), nullptr);
+        const std::string folder = real;
+        std::free(real);
+        const std::string game = CopyGameInto(folder), picture = folder + "/Images/" + c.file;
+        ASSERT_EQ(mkdir((folder + "/Images").c_str(), 0755), 0);
+        ASSERT_EQ(symlink((source + "/Sounds").c_str(), (folder + "/Sounds").c_str()), 0);
+        for (const char* name : {"machine.bmp", "fruit.bmp", "climb.bmp", "btns.bmp"})
+            ASSERT_EQ(symlink((source + "/Images/" + name).c_str(), (folder + "/Images/" + name).c_str()), 0);
+        std::remove(picture.c_str());
+        if (c.width) {
+            WriteFile(picture, MakeBitmap(c.width, c.height, 8, true));
+        } else {
+            ASSERT_EQ(mkfifo(picture.c_str(), 0644), 0);
+        }
+        WriteFile(folder + "/play.txt", "wait 1000\n");
+        const RunResult r =
+            ::Run({game, "--headless", "--script", folder + "/play.txt"}, {"VANTARO_DATA_DIR=" + folder + "/data"}, 20);
+        EXPECT_EQ(r.status, 1) << c.reason << "\n" << r.err;
+        EXPECT_NE(r.err.find("vantaro: Load Error: " + std::string(c.file) + "\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("vantaro: " + picture + ": " + c.reason + "\n"), std::string::npos) << r.err;
+    }
 }
 
 // Files the fuzzers found interesting, kept as inputs: none may crash or
