@@ -6,13 +6,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/win.h"
 
 int HighScoreStopAt = -1;
 int HighScoreFailAt = -1;
+int HighScoreLockWaitMs = 10000;
 
 namespace {
 
@@ -29,22 +35,21 @@ bool FailHere(int step) {
     return true;
 }
 
-// mkdir -p for the data folder.
-bool MakeFolder(const std::string& path) {
-    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) return true;
-    }
-}
-
 // The table, open for reading: only a regular file counts, and a FIFO or a
-// device in its place is never waited on. -1 when it cannot be had.
-int OpenTable(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
+// device in its place is never waited on. -1 when it cannot be had, with the
+// reason in a few words in *why.
+int OpenTable(const std::string& path, std::string* why = nullptr) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd < 0) {
+        const int err = errno;
+        const bool dangling = err == ENOENT && lstat(path.c_str(), &st) == 0;
+        if (why) *why = dangling ? "is a dangling symbolic link" : std::strerror(err);
+        return -1;
+    }
+    if (fstat(fd, &st) != 0) st.st_mode = 0;
+    if (!S_ISREG(st.st_mode)) {
+        if (why) *why = S_ISDIR(st.st_mode) ? "is a folder" : "is not a regular file";
         close(fd);
         return -1;
     }
@@ -95,6 +100,7 @@ bool WriteAll(int fd, const unsigned char* p, size_t n) {
     while (n > 0) {
         const ssize_t w = write(fd, p, n);
         if (w < 0 && errno == EINTR) continue;
+        if (w == 0) errno = EIO;  // so that the caller has a reason to give
         if (w <= 0) return false;
         p += w;
         n -= static_cast<size_t>(w);
@@ -102,33 +108,85 @@ bool WriteAll(int fd, const unsigned char* p, size_t n) {
     return true;
 }
 
+// A box the player must close, captioned as the table's screen is.
+void ShowBox(const std::string& text) {
+    WCHAR wide[128] = {};
+    NarrowToWide(text.c_str(), wide, 128);
+    MessageBoxW(GetFocus(), wide, L"High Scores", MB_OK);
+}
+
+// Why a save failed: the end of the player's sentence, short enough for a
+// small box, and for stderr the file concerned and the system's reason.
+struct SaveFault {
+    const char* why;
+    std::string file;  // its name in the folder
+    std::string reason;
+};
+
+SaveFault FaultOf(const std::string& file, int err) {
+    const char* why = "the file could not be written";
+    if (err == ENOSPC || err == EDQUOT) why = "the disk is full";
+    else if (err == EROFS) why = "the disk is read-only";
+    else if (err == EACCES || err == EPERM) why = "the folder cannot be written";
+    else if (file == TEMP && (err == EISDIR || err == EEXIST || err == ENOTEMPTY)) why = "vantarohs.tmp is in the way";
+    return {why, file, std::strerror(err)};
+}
+
+SaveFault Unreadable(const std::string& file, const std::string& reason) {
+    return {"the table cannot be read", file, reason};
+}
+
+std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
 // The table open and locked against other insertions. A table renamed into
 // place while this one waited for the lock is locked afresh, so that no
-// insertion works from a table that has already been replaced.
-int LockTable(const std::string& path) {
+// insertion works from a table that has already been replaced. The wait is
+// bounded: a copy that never lets go costs this save, not a hung game.
+int LockTable(const std::string& path, SaveFault* fault) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(HighScoreLockWaitMs);
     for (int tries = 0; tries < 100; ++tries) {
-        const int fd = OpenTable(path);
-        if (fd < 0) return -1;
+        std::string why;
+        const int fd = OpenTable(path, &why);
+        if (fd < 0) {
+            *fault = Unreadable(NameOf(path), why);
+            return -1;
+        }
         int locked;
-        while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        while ((locked = flock(fd, LOCK_EX | LOCK_NB)) != 0 && (errno == EINTR || errno == EWOULDBLOCK) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        if (locked != 0) {
+            *fault = errno == EWOULDBLOCK ? SaveFault{"the table is in use", NameOf(path), "another program holds it"}
+                                          : FaultOf(NameOf(path), errno);
+            close(fd);
+            return -1;
         }
         struct stat held, now;
-        if (locked == 0 && fstat(fd, &held) == 0 && stat(path.c_str(), &now) == 0 && held.st_ino == now.st_ino &&
+        if (fstat(fd, &held) == 0 && stat(path.c_str(), &now) == 0 && held.st_ino == now.st_ino &&
             held.st_dev == now.st_dev)
             return fd;
         close(fd);
-        if (locked != 0) return -1;
     }
+    *fault = {"the table is in use", NameOf(path), "other programs keep replacing it"};
     return -1;
 }
 
-// Writes the new table into a fresh temporary file and renames it over the
-// table. On any failure the temporary file goes and the table stays.
-bool ReplaceTable(const std::string& path, const unsigned char table[HIGH_SCORE_FILE_BYTES]) {
-    const std::string temp = HighScorePath(TEMP);
-    unlink(temp.c_str());  // one left by a killed insertion
+// Writes the new table into a fresh temporary file in the table's folder and
+// renames it over the table. On any failure the temporary file goes and the
+// table stays.
+bool ReplaceTable(const std::string& path, const std::string& folder, const unsigned char table[HIGH_SCORE_FILE_BYTES],
+                  SaveFault* fault) {
+    const std::string temp = folder + "/" + TEMP;
+    // One left by a killed insertion goes; a folder in its place stays.
+    if (unlink(temp.c_str()) != 0 && errno != ENOENT) {
+        *fault = FaultOf(TEMP, errno);
+        return false;
+    }
     const int out = FailHere(HS_TEMP_OPEN) ? -1 : open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (out < 0) return false;
+    if (out < 0) {
+        *fault = FaultOf(TEMP, errno);
+        return false;
+    }
     StopHere(HS_TEMP_OPEN);
     constexpr size_t half = HIGH_SCORE_FILE_BYTES / 2;
     bool ok = !FailHere(HS_HALF_WRITTEN) && WriteAll(out, table, half);
@@ -136,23 +194,81 @@ bool ReplaceTable(const std::string& path, const unsigned char table[HIGH_SCORE_
     ok = ok && !FailHere(HS_WRITTEN) && WriteAll(out, table + half, HIGH_SCORE_FILE_BYTES - half);
     if (ok) StopHere(HS_WRITTEN);
     ok = ok && !FailHere(HS_SYNCED) && fsync(out) == 0;
+    int err = ok ? 0 : errno;  // of the first step that failed
     if (ok) StopHere(HS_SYNCED);
     const bool closed = close(out) == 0 && !FailHere(HS_CLOSED);
+    if (ok && !closed) err = errno;
     ok = ok && closed;
     if (ok) StopHere(HS_CLOSED);
     ok = ok && !FailHere(HS_RENAMED) && rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
+        *fault = FaultOf(TEMP, err ? err : errno);
         unlink(temp.c_str());
         return false;
     }
     StopHere(HS_RENAMED);
     // The rename itself reaches the disk with the folder.
-    const int folder = open(PlatformDataFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
     }
     return true;
+}
+
+// The insertion; -1 when the table could not be read or rewritten, with the
+// folder it was to be written in and why. A table that is a symbolic link is
+// written where the link leads, so that the link stays and the table it
+// names is the one kept up to date.
+int Insert(const char* name, int32_t score, std::string* folder, SaveFault* fault) {
+    char* real = realpath(HighScorePath(TABLE).c_str(), nullptr);
+    if (!real) {
+        *fault = Unreadable(TABLE, std::strerror(errno));
+        return -1;
+    }
+    const std::string path = real;
+    std::free(real);
+    const size_t slash = path.rfind('/');  // there is one: the path is absolute
+    *folder = slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = LockTable(path, fault);
+    if (fd < 0) return -1;
+    unsigned char old[HIGH_SCORE_FILE_BYTES];
+    if (!ReadTable(fd, old)) {
+        *fault = Unreadable(NameOf(path), std::strerror(errno));
+        close(fd);
+        return -1;
+    }
+    StopHere(HS_LOCKED);
+    // The folder would let a rename replace a table the player may not
+    // write; that table is kept as it is.
+    if (access(path.c_str(), W_OK) != 0) {
+        const int err = errno;
+        *fault = FaultOf(NameOf(path), err);
+        if (err == EACCES) fault->why = "the table is read-only";
+        close(fd);
+        return -1;
+    }
+
+    unsigned char record[HIGH_SCORE_RECORD_BYTES] = {};
+    std::strncpy(reinterpret_cast<char*>(record), name ? name : "", HIGH_SCORE_NAME_BYTES - 1);
+    PutScore(record, score);
+    // The old records in order, the new one before the first it beats; the
+    // last old one drops out when the new one went in.
+    unsigned char table[HIGH_SCORE_FILE_BYTES];
+    int rank = 0, written = 0;
+    for (int i = 0; i < HIGH_SCORE_RECORDS && written < HIGH_SCORE_RECORDS; ++i) {
+        const unsigned char* next = old + i * HIGH_SCORE_RECORD_BYTES;
+        if (!rank && ScoreOf(next) < score) {
+            std::memcpy(table + written * HIGH_SCORE_RECORD_BYTES, record, HIGH_SCORE_RECORD_BYTES);
+            rank = ++written;
+            if (written == HIGH_SCORE_RECORDS) break;
+        }
+        std::memcpy(table + written * HIGH_SCORE_RECORD_BYTES, next, HIGH_SCORE_RECORD_BYTES);
+        ++written;
+    }
+    const bool replaced = ReplaceTable(path, *folder, table, fault);
+    close(fd);  // the lock goes with it
+    return replaced ? rank : -1;
 }
 
 }  // namespace
@@ -160,20 +276,39 @@ bool ReplaceTable(const std::string& path, const unsigned char table[HIGH_SCORE_
 std::string HighScorePath(const char* fileName) { return PlatformDataFolder() + "/" + fileName; }
 
 int CreateHighScoreFile() {
+    const std::string folder = PlatformDataFolder();
     const std::string path = HighScorePath(TABLE);
-    // Whatever is there counts as the table; the readers judge it.
-    const int existing = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::string why;
+    const int existing = OpenTable(path, &why);
     if (existing >= 0) {
         close(existing);
         return 1;
     }
-    if (!MakeFolder(PlatformDataFolder())) return 0;
+    // Something there that is no table is told of once, here; the game
+    // plays on, and as nothing can be read no save is ever offered.
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0) {
+        PlatformWarn("cannot use the high-score table %s: %s", path.c_str(), why.c_str());
+        ShowBox("The high-score table cannot be used; scores will not be saved.");
+        return 1;
+    }
+    // From here a failure stops the start-up, which has its own box.
+    std::string error;
+    if (!PlatformMakeDataFolder(&error)) {
+        PlatformWarn("cannot create the high-score table in %s: %s", folder.c_str(), error.c_str());
+        return 0;
+    }
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return errno == EEXIST ? 1 : 0;  // another copy made it meanwhile
-    const unsigned char empty[HIGH_SCORE_FILE_BYTES] = {};
-    const bool written = WriteAll(fd, empty, sizeof empty) && fsync(fd) == 0;
-    if (close(fd) != 0 || !written) {
-        unlink(path.c_str());
+    if (fd < 0 && errno == EEXIST) return 1;  // another copy made it meanwhile
+    int err = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        const unsigned char empty[HIGH_SCORE_FILE_BYTES] = {};
+        if (!WriteAll(fd, empty, sizeof empty) || fsync(fd) != 0) err = errno;
+        if (close(fd) != 0 && !err) err = errno;
+        if (err) unlink(path.c_str());
+    }
+    if (err) {
+        PlatformWarn("cannot create the high-score table in %s: %s: %s", folder.c_str(), TABLE, std::strerror(err));
         return 0;
     }
     return 1;
@@ -198,34 +333,12 @@ int HighScoreRank(int32_t score) {
 }
 
 int InsertHighScore(const char* name, int32_t score) {
-    const std::string path = HighScorePath(TABLE);
-    const int fd = LockTable(path);
-    if (fd < 0) return 0;
-    unsigned char old[HIGH_SCORE_FILE_BYTES];
-    if (!ReadTable(fd, old)) {
-        close(fd);
-        return 0;
-    }
-    StopHere(HS_LOCKED);
-
-    unsigned char record[HIGH_SCORE_RECORD_BYTES] = {};
-    std::strncpy(reinterpret_cast<char*>(record), name ? name : "", HIGH_SCORE_NAME_BYTES - 1);
-    PutScore(record, score);
-    // The old records in order, the new one before the first it beats; the
-    // last old one drops out when the new one went in.
-    unsigned char table[HIGH_SCORE_FILE_BYTES];
-    int rank = 0, written = 0;
-    for (int i = 0; i < HIGH_SCORE_RECORDS && written < HIGH_SCORE_RECORDS; ++i) {
-        const unsigned char* next = old + i * HIGH_SCORE_RECORD_BYTES;
-        if (!rank && ScoreOf(next) < score) {
-            std::memcpy(table + written * HIGH_SCORE_RECORD_BYTES, record, HIGH_SCORE_RECORD_BYTES);
-            rank = ++written;
-            if (written == HIGH_SCORE_RECORDS) break;
-        }
-        std::memcpy(table + written * HIGH_SCORE_RECORD_BYTES, next, HIGH_SCORE_RECORD_BYTES);
-        ++written;
-    }
-    const bool replaced = ReplaceTable(path, table);
-    close(fd);  // the lock goes with it
-    return replaced ? rank : 0;
+    std::string folder = PlatformDataFolder();
+    SaveFault fault{};
+    const int rank = Insert(name, score, &folder, &fault);
+    if (rank >= 0) return rank;
+    // Told once the lock is let go, as the box waits for the player.
+    PlatformWarn("cannot save the high score in %s: %s: %s", folder.c_str(), fault.file.c_str(), fault.reason.c_str());
+    ShowBox(std::string("Your score could not be saved: ") + fault.why + ".");
+    return 0;
 }

@@ -7,6 +7,12 @@
 // flushes it to disk and renames it over the old in one step, under an
 // advisory lock on the table, so a crash, a full disk or a second copy of
 // the program at the wrong moment leaves either the old table or the new.
+// A "vantarohs.dat" that is a symbolic link is saved through: the new table
+// is written beside the link's target and renamed over it, so the link stays
+// and the table it names is kept up to date.
+//
+// Whatever stops a save is told to the player in a "High Scores" box and,
+// with the folder and the system's reason, on stderr.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -24,7 +30,11 @@ struct HighScoreRecord {
 // Where a file of the table lives: the per-user data folder (see platform.h).
 std::string HighScorePath(const char* fileName);
 // 1 when the table file exists or was created (with twelve empty entries),
-// 0 when it cannot be created. Creates the data folder when missing.
+// 0 when it cannot be created (the reason is on stderr; the caller tells the
+// player). Creates the data folder when missing. Something in the table's
+// place that cannot be read as a table (a folder, a FIFO, a device, a
+// dangling link) is told of in a box and on stderr, and still gives 1: the
+// game plays on, offering no saves.
 int CreateHighScoreFile();
 // The twelve records as a player may see them: a short file's missing
 // records are empty, bytes past 240 are ignored, a name is at most 15
@@ -37,7 +47,9 @@ int HighScoreRank(int32_t score);
 // Puts the name (at most 15 characters are kept) and score in the table and
 // returns their rank 1 to 12; 0 when they did not enter it (the table is
 // rewritten unchanged) or when the table could not be read or rewritten (it
-// is then left exactly as it was).
+// is then left exactly as it was, and the player is told why). A table the
+// user may not write counts as read-only, even where the folder would let a
+// rename replace it. The lock is waited for at most HighScoreLockWaitMs.
 int InsertHighScore(const char* name, int32_t score);
 
 // Fault injection for the tests. At HighScoreStopAt an insertion stops as a
@@ -55,3 +67,6 @@ enum HighScoreStep {
 };
 extern int HighScoreStopAt;
 extern int HighScoreFailAt;
+// How long an insertion waits for a lock another program holds, 10 seconds
+// by default; the tests shorten it.
+extern int HighScoreLockWaitMs;

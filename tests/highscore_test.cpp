@@ -16,6 +16,7 @@
 #include <random>
 #include <thread>
 
+#include "platform/headless.h"
 #include "screens/highscore_file.h"
 #include "screens/highscore_table.h"
 #include "tests/support.h"
@@ -68,6 +69,7 @@ struct HighScores : ::testing::Test {
     }
     void TearDown() override {
         HighScoreFailAt = HighScoreStopAt = -1;
+        HighScoreLockWaitMs = 10000;
         setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1);
     }
     // Runs the insertion helper; its exit status (128 + signal when killed)
@@ -77,7 +79,26 @@ struct HighScores : ::testing::Test {
         all.insert(all.end(), env.begin(), env.end());
         return ::Run({HIGHSCORE_INSERT, name, std::to_string(score)}, all, 30);
     }
+    // The texts of the boxes shown since the last look, all "High Scores".
+    size_t boxesSeen = headless::MessageBoxes().size();
+    std::vector<std::string> Boxes() {
+        std::vector<std::string> texts;
+        const auto& boxes = headless::MessageBoxes();
+        for (; boxesSeen < boxes.size(); ++boxesSeen) {
+            EXPECT_EQ(boxes[boxesSeen].caption, "High Scores");
+            texts.push_back(boxes[boxesSeen].text);
+        }
+        return texts;
+    }
+    template <typename F>
+    static std::string StderrOf(F f) {
+        testing::internal::CaptureStderr();
+        f();
+        return testing::internal::GetCapturedStderr();
+    }
 };
+
+const std::string Unsaved = "Your score could not be saved: ";
 
 TEST_F(HighScores, ThousandsOfInsertionsFollowTheModelByteForByte) {
     Model model;
@@ -150,14 +171,32 @@ TEST_F(HighScores, DamagedAndStrangeTablesAreReadAsFarAsTheyGo) {
     FormatHighScoreRow(row, sizeof row, 3, "", 25);
     EXPECT_STREQ(row, " 3 Empty               25 ");  // 26 characters
 
-    // Not a regular file: unreadable, nothing offered, nothing written.
-    for (int kind = 0; kind < 2; ++kind) {
+    // No table to be had: start-up tells of it once and goes on (there is
+    // something), nothing is offered, a save is refused with a word, and
+    // nothing is written. A FIFO is never waited on.
+    struct Unusable {
+        mode_t type;
+        const char* link;  // what a symbolic link names
+        const char* reason;
+    };
+    for (const Unusable& c : {Unusable{S_IFDIR, "", "is a folder"}, Unusable{S_IFIFO, "", "is not a regular file"},
+                              Unusable{S_IFLNK, "/dev/zero", "is not a regular file"},
+                              Unusable{S_IFLNK, "gone", "is a dangling symbolic link"},
+                              Unusable{S_IFLNK, "vantarohs.dat", "Too many levels of symbolic links"}}) {
+        SCOPED_TRACE(c.reason + std::string(" ") + c.link);
         unlink(table.c_str());
-        ASSERT_EQ(kind == 0 ? mkdir(table.c_str(), 0755) : mkfifo(table.c_str(), 0644), 0);
-        EXPECT_EQ(ReadHighScores(shown), 0) << kind;
-        EXPECT_EQ(HighScoreRank(1000), 0) << kind;
-        EXPECT_EQ(InsertHighScore("X", 1000), 0) << kind;
-        EXPECT_EQ(CreateHighScoreFile(), 1) << kind;  // there is something: start-up goes on
+        ASSERT_EQ(c.type == S_IFDIR ? mkdir(table.c_str(), 0755)
+                  : c.type == S_IFIFO ? mkfifo(table.c_str(), 0644)
+                                      : symlink(c.link, table.c_str()),
+                  0);
+        const std::string err = StderrOf([] { EXPECT_EQ(CreateHighScoreFile(), 1); });
+        EXPECT_NE(err.find("vantaro: cannot use the high-score table " + table + ": " + c.reason), std::string::npos)
+            << err;
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"The high-score table cannot be used; scores will not be saved."});
+        EXPECT_EQ(ReadHighScores(shown), 0);
+        EXPECT_EQ(HighScoreRank(1000), 0);
+        EXPECT_EQ(InsertHighScore("X", 1000), 0);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{Unsaved + "the table cannot be read."});
         EXPECT_FALSE(FileExists(temp));
         rmdir(table.c_str());
         unlink(table.c_str());
@@ -165,7 +204,16 @@ TEST_F(HighScores, DamagedAndStrangeTablesAreReadAsFarAsTheyGo) {
     // No table at all.
     EXPECT_EQ(HighScoreRank(1000), 0);
     EXPECT_EQ(InsertHighScore("X", 1000), 0);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{Unsaved + "the table cannot be read."});
     EXPECT_FALSE(FileExists(table));
+    // No data folder to be made: the reason on stderr, and no box, as the
+    // start-up that gets 0 shows its own.
+    WriteFile(folder + "/file", "");
+    setenv("VANTARO_DATA_DIR", (folder + "/file/sub").c_str(), 1);
+    const std::string err = StderrOf([] { EXPECT_EQ(CreateHighScoreFile(), 0); });
+    EXPECT_NE(err.find("cannot create the high-score table in " + folder + "/file/sub: "), std::string::npos) << err;
+    EXPECT_NE(err.find("Not a directory"), std::string::npos) << err;
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(HighScores, EveryFailedStepKeepsTheOldTable) {
@@ -176,12 +224,16 @@ TEST_F(HighScores, EveryFailedStepKeepsTheOldTable) {
         EXPECT_EQ(InsertHighScore("NEW", 90), 0) << step;
         EXPECT_EQ(ReadFile(table), old) << step;
         EXPECT_FALSE(FileExists(temp)) << step;
+        const std::vector<std::string> boxes = Boxes();
+        EXPECT_TRUE(boxes.size() == 1 && boxes[0].rfind(Unsaved, 0) == 0) << step;
     }
     HighScoreFailAt = -1;
     // A temporary file that cannot be made (a folder in its way).
     ASSERT_EQ(mkdir(temp.c_str(), 0755), 0);
     WriteFile(temp + "/inside", "x");
-    EXPECT_EQ(InsertHighScore("NEW", 90), 0);
+    const std::string err = StderrOf([] { EXPECT_EQ(InsertHighScore("NEW", 90), 0); });
+    EXPECT_NE(err.find("save the high score in " + folder + ": vantarohs.tmp: Is a directory"), std::string::npos) << err;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{Unsaved + "vantarohs.tmp is in the way."});
     EXPECT_EQ(ReadFile(table), old);
     EXPECT_EQ(ReadFile(temp + "/inside"), "x");  // not ours to remove
     unlink((temp + "/inside").c_str());
@@ -195,6 +247,32 @@ TEST_F(HighScores, EveryFailedStepKeepsTheOldTable) {
     struct stat st;
     ASSERT_EQ(lstat(table.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(HighScores, ASaveTheFolderOrTableRefusesIsTold) {
+    // As a user the permission bits bind (root is not one): a table the user
+    // may not write stays, though the folder would let a rename replace it.
+    ASSERT_EQ(InsertHighScore("OLD", 40), 1);
+    const std::string saved = ReadFile(table);
+    std::vector<std::string> argv = {HIGHSCORE_INSERT, "NEW", "99"};
+    if (geteuid() == 0)
+        argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    if (!FileExists(argv[0])) GTEST_SKIP() << "no setpriv to drop root with";
+    struct Refusal {
+        mode_t folderMode, tableMode;
+        const char* why;
+    };
+    for (const Refusal& c :
+         {Refusal{0777, 0444, "the table is read-only."}, Refusal{0555, 0666, "the folder cannot be written."}}) {
+        chmod(folder.c_str(), c.folderMode);
+        chmod(table.c_str(), c.tableMode);
+        RunResult r = ::Run(argv, {"VANTARO_DATA_DIR=" + folder}, 30);
+        EXPECT_EQ(r.out, "0\n") << c.why;
+        EXPECT_NE(r.err.find("vantaro: High Scores: " + Unsaved + c.why), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(table), saved) << c.why;
+    }
+    chmod(folder.c_str(), 0700);
 }
 
 TEST_F(HighScores, AFullDiskKeepsTheOldTable) {
@@ -215,6 +293,9 @@ TEST_F(HighScores, AFullDiskKeepsTheOldTable) {
     RunResult r = ::Run({"/usr/bin/unshare", "-rm", "sh", "-c", script});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "0\nsame\n") << r.err;
+    EXPECT_NE(r.err.find("cannot save the high score in " + folder + ": vantarohs.tmp: No space left on device"),
+              std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("vantaro: High Scores: " + Unsaved + "the disk is full."), std::string::npos) << r.err;
 }
 
 TEST_F(HighScores, AnInsertionKilledAtAnyStepLeavesTheOldTableOrTheNew) {
@@ -254,6 +335,36 @@ TEST_F(HighScores, AnInsertionWaitsForAnotherToFinish) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "1\n");
     EXPECT_EQ(ReadFile(table).substr(0, 5), std::string("WAIT\0", 5));
+
+    // But not for ever: a lock never let go costs the save, with a word.
+    HighScoreLockWaitMs = 100;
+    const std::string before = ReadFile(table);
+    const int stuck = open(table.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(stuck, LOCK_EX), 0);
+    EXPECT_EQ(InsertHighScore("STUCK", 90), 0);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{Unsaved + "the table is in use."});
+    EXPECT_EQ(ReadFile(table), before);
+    close(stuck);
+}
+
+TEST_F(HighScores, ATableLinkedFromElsewhereIsSavedThroughTheLink) {
+    // A relative link, which names the table from the link's own folder.
+    const std::string elsewhere = MakeTempFolder();
+    WriteFile(elsewhere + "/scores", std::string(240, '\0'));
+    unlink(table.c_str());
+    const std::string link = "../" + elsewhere.substr(elsewhere.rfind('/') + 1) + "/scores";
+    ASSERT_EQ(symlink(link.c_str(), table.c_str()), 0);
+    Model model;
+    for (const char* name : {"FIRST", "SECOND"}) {
+        EXPECT_EQ(InsertHighScore(name, 70), model.Insert(name, 70));
+        struct stat st;
+        ASSERT_EQ(lstat(table.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
+        EXPECT_EQ(ReadFile(elsewhere + "/scores"), model.Bytes()) << name;
+    }
+    EXPECT_EQ(ListFolder(elsewhere), std::vector<std::string>{"scores"});
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"vantarohs.dat"});
+    EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace
