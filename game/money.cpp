@@ -82,8 +82,9 @@ void GamblePrize(Machine& m) {
     Present(m.screen);
     if (m.prize) BankPrize(m);
     // A lost gamble can take the game's last money: the game is then over,
-    // as after a losing spin.
-    if (IsOutOfMoney(m)) HandleOutOfMoney(m);
+    // as after a losing spin, once no button is left to press. A lit RANDOM
+    // is a free spin the player still has.
+    if (IsOutOfMoney(m) && !PanelIsLit(m.buttons, CMD_RANDOM)) HandleOutOfMoney(m);
 }
 
 void ShowHighScores(Machine& m) {

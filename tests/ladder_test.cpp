@@ -78,23 +78,34 @@ TEST_F(Ladder, ATapOnTheOwnRungOrAQuickDoubleTapLosesTheStake) {
 }
 
 // The last money of a game lost on the ladder ends the game, as a losing
-// spin would; the machine is not left with every button dead.
-TEST_F(Ladder, LosingTheLastMoneyEndsTheGame) {
-    Offer(30);
-    m.cash = 0;
-    RedrawAll(m);
-    std::string asked;
-    When([] { return true; }, [] { headless::Tap(CLIMB_X, CLIMB_Y); });
-    std::function<void()> answer = [&] {
-        if (std::string(ShownScreen.name) != "prompt") return After(20, answer);
-        asked = ShownScreen.title;
-        headless::Tap(60, 300);  // Play Again
-    };
-    After(20, answer);
-    Gamble();
-    EXPECT_EQ(asked, "GAME OVER");
-    EXPECT_EQ(m.cash, 25);
-    EXPECT_TRUE(Enabled(CMD_COIN));
+// spin would, so the machine is not left with every button dead; but a lit
+// RANDOM is a free spin, and the game goes on for it.
+TEST_F(Ladder, LosingTheLastMoneyEndsTheGameUnlessRandomIsLit) {
+    for (const int32_t features : {14, 15}) {
+        Offer(30);
+        m.cash = 0;
+        m.featureCount = features;
+        RedrawAll(m);
+        std::string asked;
+        When([] { return true; }, [] { headless::Tap(CLIMB_X, CLIMB_Y); });
+        std::function<void()> answer = [&] {
+            if (std::string(ShownScreen.name) == "ladder") return After(20, answer);
+            if (std::string(ShownScreen.name) != "prompt") return;
+            asked = ShownScreen.title;
+            headless::Tap(60, 300);  // Play Again
+        };
+        After(20, answer);
+        Gamble();
+        if (features < 15) {
+            EXPECT_EQ(asked, "GAME OVER");
+            EXPECT_EQ(m.cash, 25);
+            EXPECT_TRUE(Enabled(CMD_COIN));
+        } else {
+            EXPECT_EQ(asked, "");
+            EXPECT_STREQ(ShownScreen.name, "machine");
+            EXPECT_TRUE(Enabled(CMD_RANDOM));
+        }
+    }
 }
 
 TEST_F(Ladder, SevenClimbsPayAHundredAndTwentyEightTimesTheStake) {
@@ -205,10 +216,10 @@ TEST_F(Ladder, ACloseRequestCollectsAndThenClosesTheProgram) {
     EXPECT_TRUE(windowGone);
 }
 
-// Without its pictures the ladder hands the stake back, to be banked, and
-// stops its looping sound. Run in a copy of this test program that has no
-// ladder pictures beside it.
-TEST_F(Ladder, MissingPicturesReturnTheStake) {
+// Without its pictures, or with one of the wrong size, the ladder hands the
+// stake back, to be banked, and stops its looping sound. Run in a copy of
+// this test program with its ladder pictures so spoilt beside it.
+TEST_F(Ladder, MissingOrWrongPicturesReturnTheStake) {
     if (!std::getenv("VANTARO_LADDER_WITHOUT_PICTURES")) {
         const std::string folder = MakeTempFolder();
         mkdir((folder + "/Images").c_str(), 0755);
@@ -217,16 +228,21 @@ TEST_F(Ladder, MissingPicturesReturnTheStake) {
         ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
         WriteFile(self, ReadFile(exe));
         chmod(self.c_str(), 0755);
-        for (const char* missing : {"climb.bmp", "btns.bmp"}) {
-            for (const char* name : {"climb.bmp", "btns.bmp"})
-                if (std::string(name) != missing)
+        // The picture spoilt, and what stands in its place (nothing: missing).
+        const std::pair<std::string, const char*> rows[] = {
+            {"climb.bmp", nullptr}, {"btns.bmp", nullptr}, {"climb.bmp", "btns.bmp"}};
+        for (const auto& [spoilt, standIn] : rows) {
+            for (const std::string name : {"climb.bmp", "btns.bmp"}) {
+                std::remove((folder + "/Images/" + name).c_str());
+                const char* from = name != spoilt ? name.c_str() : standIn;
+                if (from)
                     WriteFile(folder + "/Images/" + name,
-                              ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/" + name));
-                else
-                    std::remove((folder + "/Images/" + name).c_str());
-            RunResult r = ::Run({self, "--gtest_filter=Ladder.MissingPicturesReturnTheStake"},
-                                {"VANTARO_LADDER_WITHOUT_PICTURES=1"});
-            EXPECT_EQ(r.status, 0) << missing << "\n" << r.out << r.err;
+                              ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/" + from));
+            }
+            // A ladder played after all would wait for ever for a tap.
+            RunResult r = ::Run({self, "--gtest_filter=Ladder.MissingOrWrongPicturesReturnTheStake"},
+                                {"VANTARO_LADDER_WITHOUT_PICTURES=1"}, 60);
+            EXPECT_EQ(r.status, 0) << spoilt << " " << (standIn ? standIn : "missing") << "\n" << r.out << r.err;
             EXPECT_NE(r.out.find("[  PASSED  ] 1 test"), std::string::npos) << r.out;
         }
         return;
