@@ -731,7 +731,8 @@ bool Init(const PlatformOptions& options, std::string* error) {
     // compositor is named: otherwise its library only complains on stderr.
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (!(asked && *asked) && !(wayland && *wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,kmsdrm");
+    if (!(asked && *asked) && !(wayland && *wayland))
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,kmsdrm", SDL_HINT_OVERRIDE);
     std::string problem;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         problem = NoDisplay(SDL_GetError());

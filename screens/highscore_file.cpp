@@ -295,7 +295,7 @@ int CreateHighScoreFile() {
     // From here a failure stops the start-up, which has its own box.
     std::string error;
     if (!PlatformMakeDataFolder(&error)) {
-        PlatformWarn("cannot create the high-score table in %s: %s", folder.c_str(), error.c_str());
+        PlatformWarn("cannot create the high-score table: %s", error.c_str());
         return 0;
     }
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

@@ -186,13 +186,13 @@ TEST_F(Bitmaps, PicturesTheDrawingReliesOnLoadOnlyAtTheirSize) {
     }
 }
 
-// The game, given a picture it cannot draw (of another size, or a FIFO
-// nobody writes), names the file and why, shows its box and ends with 1,
-// at once.
+// The game, given a picture it cannot draw (missing, of another size, or a
+// FIFO nobody writes), names the file and why, shows its box and ends with
+// 1, at once.
 TEST_F(Bitmaps, GameStopsAtAPictureItCannotDrawAndSaysWhy) {
     struct Case {
         const char* file;
-        int width, height;  // 0 x 0: a FIFO
+        int width, height;  // 0 x 0: a FIFO; -1 x -1: no file
         const char* reason;
     };
     const std::string source = VANTARO_SOURCE_DIR;
@@ -200,7 +200,8 @@ TEST_F(Bitmaps, GameStopsAtAPictureItCannotDrawAndSaysWhy) {
                          Case{"machine.bmp", 30, 20, "is 30 x 20, not 240 x 320"},
                          Case{"machine.bmp", 480, 640, "is 480 x 640, not 240 x 320"},
                          Case{"fruit.bmp", 150, 100, "is 150 x 100, not 200 x 150"},
-                         Case{"machine.bmp", 0, 0, "is not a regular file"}}) {
+                         Case{"machine.bmp", 0, 0, "is not a regular file"},
+                         Case{"machine.bmp", -1, -1, "No such file or directory"}}) {
         char* real = realpath(MakeTempFolder().c_str(), nullptr);
         const std::string folder = real;
         std::free(real);
@@ -210,9 +211,8 @@ TEST_F(Bitmaps, GameStopsAtAPictureItCannotDrawAndSaysWhy) {
         for (const char* name : {"machine.bmp", "fruit.bmp", "climb.bmp", "btns.bmp"})
             ASSERT_EQ(symlink((source + "/Images/" + name).c_str(), (folder + "/Images/" + name).c_str()), 0);
         std::remove(picture.c_str());
-        if (c.width) {
-            WriteFile(picture, MakeBitmap(c.width, c.height, 8, true));
-        } else {
+        if (c.width > 0) WriteFile(picture, MakeBitmap(c.width, c.height, 8, true));
+        if (c.width == 0) {
             ASSERT_EQ(mkfifo(picture.c_str(), 0644), 0);
         }
         WriteFile(folder + "/play.txt", "wait 1000\n");

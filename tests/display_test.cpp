@@ -8,6 +8,7 @@
 #include "gfx/display.h"
 #include "gfx/fade.h"
 #include "platform/headless.h"
+#include "platform/sound.h"
 #include "platform/system.h"
 #include "tests/support.h"
 
@@ -84,6 +85,25 @@ TEST_F(Display, EmptyPresentsPairBeginWithEndAndAClosedDisplayPresentsNothing) {
     Present(screen);
     EXPECT_EQ(headless::Presents().size(), 2u);
     EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(240 * 320, 0));
+}
+
+// However long a run goes on, its logs keep only the latest presents and
+// sounds, so memory stays flat; the counts go on.
+TEST_F(Display, LongRunsKeepATailOfTheLogs) {
+    Open(2, 480);
+    headless::SetLogLimit(headless::LOG_TAIL);
+    const uint64_t n = 5 * headless::LOG_TAIL;
+    for (uint64_t i = 0; i < n; ++i) {
+        Present(screen);
+        PlaySoundW(nullptr, nullptr, SND_ASYNC);
+    }
+    EXPECT_EQ(headless::PresentCount(), n);
+    EXPECT_EQ(headless::SoundCount(), n);
+    for (const size_t kept : {headless::Presents().size(), headless::Sounds().size()}) {
+        EXPECT_GE(kept, headless::LOG_TAIL);
+        EXPECT_LE(kept, 2 * headless::LOG_TAIL);
+    }
+    EXPECT_EQ(headless::Presents().back(), headless::NowUs());
 }
 
 TEST_F(Display, PresentsArePacedToSixtyFramesASecond) {

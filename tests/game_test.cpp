@@ -2,6 +2,7 @@
 // start-up and its failures, and headless scripted play end to end.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
@@ -56,17 +57,60 @@ TEST_F(Program, HelpAndVersionAnswerAndWrongCommandLinesGetUsageAndStatusTwo) {
     EXPECT_TRUE(ListFolder(data).empty());  // refused before touching anything
 }
 
+// A bad line is named by its number, and what it says is shown cut short
+// and printable, however long or binary it was.
 TEST_F(Program, MalformedScriptLineStopsWithItsNumber) {
     RunResult r = Headless("# a comment\ntap 10 10\n\nwait soon\n");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("play.txt:4:"), std::string::npos) << r.err;
-    for (const char* bad : {"tap 240 0", "tap 1", "key z", "capture", "wait -5", "launch"}) {
-        RunResult b = Headless(std::string(bad) + "\n");
-        EXPECT_EQ(b.status, 2) << bad;
-        EXPECT_NE(b.err.find("play.txt:1:"), std::string::npos) << bad << ": " << b.err;
+    for (const std::string& bad : std::vector<std::string>{"tap 240 0", "tap 1", "key z", "capture", "wait -5",
+                                                           "launch", "\x01\x1b[2J" + std::string(4000, 'q'),
+                                                           "tap " + std::string(5000, '1')}) {
+        RunResult b = Headless(bad + "\n");
+        EXPECT_EQ(b.status, 2) << bad.substr(0, 10);
+        EXPECT_NE(b.err.find("play.txt:1:"), std::string::npos) << bad.substr(0, 10) << ": " << b.err;
+        EXPECT_LT(b.err.size(), 300u);
+        EXPECT_EQ(b.err.find('\x1b'), std::string::npos);
     }
-    RunResult missing = ::Run({Game, "--headless", "--script", work + "/absent.txt"});
-    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(Headless("tap " + std::string(5000, '1')).err.find("longer than 4096 characters"), std::string::npos);
+}
+
+// A script is a regular file of at most a megabyte, and what it writes goes
+// to regular files: a folder, a FIFO nobody writes or reads, or a device is
+// refused at once with the reason, never waited on or read without end.
+TEST_F(Program, ScriptsAndWhatTheyWriteAreRegularFilesOnly) {
+    const std::string fifo = work + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    WriteFile(work + "/big.txt", std::string(2 << 20, '#'));
+    const std::pair<std::string, std::string> scripts[] = {
+        {work + "/absent.txt", "No such file"}, {work, "is a folder"},        {fifo, "is not a regular file"},
+        {"/dev/zero", "is not a regular file"}, {work + "/big.txt", "larger than 1048576 bytes"},
+    };
+    for (const auto& [script, why] : scripts) {
+        RunResult r = ::Run({Game, "--headless", "--script", script}, {"VANTARO_DATA_DIR=" + data}, 20);
+        EXPECT_EQ(r.status, 2) << script;
+        EXPECT_NE(r.err.find(why), std::string::npos) << script << ": " << r.err;
+    }
+    for (const char* line : {"capture ", "state "}) {
+        RunResult r = Headless(line + fifo + "\n");
+        EXPECT_EQ(r.status, 3) << line;
+        EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+    }
+}
+
+// SIGINT, SIGTERM and SIGHUP close a scripted game as a close request does;
+// the status says the script did not run to its end.
+TEST_F(Program, ClosingSignalsCloseTheGameAndTheStatusSaysSo) {
+    std::string days = "tap 199 210\n";
+    for (int i = 0; i < 20; ++i) days += "wait 86400000\n";
+    WriteFile(work + "/play.txt", days + "state " + work + "/never.json\n");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        RunResult r = ::Run({Game, "--headless", "--script", work + "/play.txt"},
+                            {"VANTARO_DATA_DIR=" + data, "VANTARO_TRACE=1"}, 60, "stylus down 199 210", signal);
+        EXPECT_EQ(r.status, 128 + signal) << signal;
+        EXPECT_NE(r.err.find("close request"), std::string::npos) << signal << ": " << r.err;
+        EXPECT_FALSE(FileExists(work + "/never.json"));
+    }
 }
 
 // The same start tick plays the same game.
@@ -126,6 +170,8 @@ TEST_F(Program, UnwritableDataFolderStopsStartUp) {
     RunResult r = ::Run({Game, "--headless"}, {"VANTARO_DATA_DIR=" + work + "/file/sub"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Unable to initialise: High Scores"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("cannot create the high-score table: " + work + "/file/sub: Not a directory"),
+              std::string::npos) << r.err;
 }
 
 TEST_F(Program, MissingPictureIsALoadErrorAfterTheHighScoreFile) {
@@ -136,19 +182,6 @@ TEST_F(Program, MissingPictureIsALoadErrorAfterTheHighScoreFile) {
     EXPECT_NE(r.err.find("Load Error: fruit.bmp"), std::string::npos) << r.err;
     EXPECT_EQ(ListFolder(data), std::vector<std::string>{"vantarohs.dat"});
     EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"vantaro"});
-
-    // With the symbols there, the cabinet is the next thing missed.
-    mkdir((folder + "/Images").c_str(), 0755);
-    WriteFile(folder + "/Images/fruit.bmp", ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/fruit.bmp"));
-    r = Headless("", {}, game);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Load Error: machine.bmp"), std::string::npos) << r.err;
-
-    // A damaged picture is as good as a missing one.
-    WriteFile(folder + "/Images/machine.bmp", ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/machine.bmp").substr(0, 2000));
-    r = Headless("", {}, game);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Load Error: machine.bmp"), std::string::npos) << r.err;
 }
 
 TEST_F(Program, ProgramWhosePathCannotBeReadStopsAtTheFirstPicture) {
@@ -315,12 +348,23 @@ TEST_F(WholeGame, PlayedToTheEndAndSavedOrAbandonedResumedAndQuit) {
     EXPECT_EQ(std::to_string(saved), firstScore);
 }
 
+// No display named, or one named whose server is not running: the message
+// says which, and nothing else is said on the way.
 TEST_F(Program, SdlWithoutADisplaySaysSoAndPointsAtHeadless) {
-    RunResult r = ::Run({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", Game},
-                      {"VANTARO_DATA_DIR=" + data, "SDL_VIDEODRIVER="}, 20);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("display"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("--headless"), std::string::npos) << r.err;
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-u", "DISPLAY"}, "DISPLAY and WAYLAND_DISPLAY are not set"},
+        {{"DISPLAY=:977"}, "cannot open the X display :977"},
+    };
+    for (const auto& [env, said] : cases) {
+        std::vector<std::string> argv = {"/usr/bin/env", "-u", "WAYLAND_DISPLAY", "-u", "XDG_RUNTIME_DIR"};
+        argv.insert(argv.end(), env.begin(), env.end());
+        argv.push_back(Game);
+        RunResult r = ::Run(argv, {"VANTARO_DATA_DIR=" + data, "SDL_VIDEODRIVER=", "ASAN_OPTIONS=detect_leaks=0"}, 20);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("--headless"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("XDG_RUNTIME_DIR"), std::string::npos) << r.err;
+    }
 }
 
 }  // namespace

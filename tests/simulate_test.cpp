@@ -3,6 +3,8 @@
 // game after game, a broken one stops the run, and the command line.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "gfx/surface.h"
 #include "platform/headless.h"
 #include "shell/program.h"
@@ -138,6 +140,21 @@ TEST(Simulation, ProgramPrintsTheFiguresAndLeavesNoFilesBehind) {
     EXPECT_TRUE(ListFolder(data).empty());
 }
 
+// Stopped from outside, a simulation shows what it played, says so, ends
+// with 128 + the signal and leaves nothing behind.
+TEST(Simulation, AnInterruptedRunShowsWhatItPlayedAndLeavesNothing) {
+    const std::string temp = MakeTempFolder();
+    for (const int signal : {SIGINT, SIGHUP}) {
+        RunResult r = ::Run({Game, "--simulate", "1000000"}, {"TMPDIR=" + temp, "VANTARO_TRACE=1"}, 60,
+                            "stylus down", signal);
+        EXPECT_EQ(r.status, 128 + signal);
+        EXPECT_NE(r.out.find(" games, strategy collect"), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(signal == SIGINT ? "interrupted by SIGINT after" : "interrupted by SIGHUP after"),
+                  std::string::npos);
+        EXPECT_TRUE(ListFolder(temp).empty());
+    }
+}
+
 TEST(Simulation, WrongCommandLinesNameTheOption) {
     const std::string data = MakeTempFolder();
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
@@ -147,6 +164,7 @@ TEST(Simulation, WrongCommandLinesNameTheOption) {
         {{"--simulate", "2", "--seed", "x"}, "--seed"}, {{"--simulate", "2", "--start-tick", "5"}, "--start-tick"},
         {{"--simulate", "2", "--script", "a"}, "--script"}, {{"--odds", "--simulate", "2"}, "--odds"},
         {{"--data-dir"}, "--data-dir"},          {{"--data-dir", ""}, "--data-dir"},
+        {{"--data-dir", "--mute"}, "--data-dir needs a folder"},
     };
     for (const auto& [args, named] : cases) {
         std::vector<std::string> argv = {Game};

@@ -107,7 +107,8 @@ std::vector<std::string> ListFolder(const std::string& path) {
     return names;
 }
 
-RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutSeconds) {
+RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutSeconds,
+              const std::string& signalWhen, int signal) {
     RunResult result;
     const std::string folder = MakeTempFolder();
     const std::string outPath = folder + "/out", errPath = folder + "/err";
@@ -139,6 +140,10 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (signal && ReadFile(errPath).find(signalWhen) != std::string::npos) {
+            kill(pid, signal);
+            signal = 0;
+        }
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);

@@ -28,9 +28,11 @@ struct RunResult {
     std::string err;
 };
 // Runs a program with extra environment entries ("NAME=value"), waiting at
-// most timeoutSeconds.
+// most timeoutSeconds. With a signal, sends it once the program's stderr
+// holds signalWhen (a line it writes when it has got where the signal is
+// meant to find it).
 RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-              int timeoutSeconds = 120);
+              int timeoutSeconds = 120, const std::string& signalWhen = "", int signal = 0);
 // The game binary, copied into folder (so that it finds Images/ and Sounds/
 // beside itself there), without its pictures and sounds.
 std::string CopyGameInto(const std::string& folder);
