@@ -98,12 +98,17 @@ void PlatformShutdown() {
 
 const PlatformOptions& PlatformCurrentOptions() { return Options(); }
 
+// One line on stderr: the prefix, then the formatted text.
+static void SayLine(const char* prefix, const char* format, std::va_list args) {
+    std::fputs(prefix, stderr);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+}
+
 void PlatformWarn(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::fputs("vantaro: ", stderr);
-    std::vfprintf(stderr, format, args);
-    std::fputc('\n', stderr);
+    SayLine("vantaro: ", format, args);
     va_end(args);
 }
 
@@ -112,9 +117,7 @@ void PlatformTrace(const char* format, ...) {
     if (!enabled) return;
     std::va_list args;
     va_start(args, format);
-    std::fputs("vantaro: trace: ", stderr);
-    std::vfprintf(stderr, format, args);
-    std::fputc('\n', stderr);
+    SayLine("vantaro: trace: ", format, args);
     va_end(args);
 }
 
@@ -123,9 +126,9 @@ HINSTANCE PlatformModule() {
     return module;
 }
 
-// A folder named relative to the current one, made absolute: the name stays
-// right whatever folder the program is in later, and two copies started in
-// different folders with the same relative name are told apart.
+// A folder named relative to the current one, made absolute, so that two
+// copies started in different folders with the same relative name are told
+// apart and messages name the folder in full.
 static std::string Absolute(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
     char here[4096];
@@ -207,7 +210,7 @@ bool ReadRegularFile(const char* path, size_t maxBytes, std::string* data, std::
 }
 
 int CreateRegularFile(const char* path, std::string* error) {
-    struct stat st;
+    struct stat st = {};
     if (!path || !*path) {
         *error = "no file name";
         return -1;
@@ -223,13 +226,9 @@ int CreateRegularFile(const char* path, std::string* error) {
         *error = std::strerror(errno);
         return -1;
     }
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        *error = fstat(fd, &st) != 0 ? std::strerror(errno) : FileKind(st.st_mode);
-        close(fd);
-        return -1;
-    }
-    if (ftruncate(fd, 0) != 0) {
-        *error = std::strerror(errno);
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!regular || ftruncate(fd, 0) != 0) {
+        *error = regular ? std::strerror(errno) : FileKind(st.st_mode);
         close(fd);
         return -1;
     }
