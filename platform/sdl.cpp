@@ -9,6 +9,7 @@
 // copy of the last frame shown is how the window repaints itself when it is
 // uncovered while the game is busy.
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <png.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -658,11 +659,20 @@ constexpr const char* BOX_HELPER = "--platform-box-helper";
 
 extern "C" char** environ;
 
+// The game's window as the window system knows it, so that the box can stay
+// above it (on X11); 0 for none.
+unsigned long NativeWindow() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!S().window || !SDL_GetWindowWMInfo(S().window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return static_cast<unsigned long>(info.info.x11.window);
+}
+
 void ShowBox(bool error, const std::string& title, const std::string& text) {
     State& s = S();
-    const std::string parent = std::to_string(getpid());
-    const char* argv[] = {"vantaro", BOX_HELPER, parent.c_str(), error ? "error" : "info", title.c_str(),
-                          text.c_str(), nullptr};
+    const std::string parent = std::to_string(getpid()), owner = std::to_string(NativeWindow());
+    const char* argv[] = {"vantaro", BOX_HELPER, parent.c_str(), owner.c_str(), error ? "error" : "info",
+                          title.c_str(), text.c_str(), nullptr};
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
@@ -786,15 +796,21 @@ void DieWithBoxHelper() {
 }  // namespace
 
 int PlatformBoxHelper(int argc, char** argv) {
-    if (argc != 6 || std::strcmp(argv[1], BOX_HELPER) != 0) return -1;
+    if (argc != 7 || std::strcmp(argv[1], BOX_HELPER) != 0) return -1;
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (std::to_string(getppid()) != argv[2]) return 1;  // the game went before the line above
     BoxHelperPid = getpid();
     pthread_atfork(nullptr, nullptr, DieWithBoxHelper);
-    const Uint32 kind = std::strcmp(argv[3], "error") == 0 ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-    if (SDL_ShowSimpleMessageBox(kind, argv[4], argv[5], nullptr) == 0) return 0;
-    PlatformWarn("cannot show the box \"%s\": %s", argv[4], SDL_GetError());
-    return 1;
+    // The game's window as the box's owner, which the window system then
+    // keeps the box above.
+    SDL_Window* owner = nullptr;
+    const unsigned long window = std::strtoul(argv[3], nullptr, 10);
+    if (window && SDL_Init(SDL_INIT_VIDEO) == 0)
+        owner = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(window)));
+    const Uint32 kind = std::strcmp(argv[4], "error") == 0 ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    const bool shown = SDL_ShowSimpleMessageBox(kind, argv[5], argv[6], owner) == 0;
+    if (!shown) PlatformWarn("cannot show the box \"%s\": %s", argv[5], SDL_GetError());
+    return shown ? 0 : 1;
 }
 
 namespace platform {
