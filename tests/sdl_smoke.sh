@@ -14,8 +14,9 @@ for tool in Xvfb xdotool; do
 done
 
 tmp=$(mktemp -d)
-# Xvfb picks a free display number and writes it once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+# Xvfb picks a free display number and writes it once it is ready; it does
+# not reset as the last client leaves, which refuses a game started just then.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; [ -n "${first:-}" ] && kill -9 $first 2>/dev/null; rm -rf "$tmp"' EXIT
 for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
