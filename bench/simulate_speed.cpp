@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "shell/simulate.h"
+#include "desktop/simulate.h"
 
 namespace {
 

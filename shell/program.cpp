@@ -1,18 +1,10 @@
 #include "shell/program.h"
 
-#include "shell/screen_report.h"
-
 // Constant-initialised: the values hold before any object below is built.
 int32_t ReelStep = 10;
 int32_t FadeStep = 50;
 int32_t MorphStep = 20;
 int32_t AppReady = 0;
-ScreenReport ShownScreen;
-
-void ReportScreen(const char* name) {
-    ShownScreen = ScreenReport{};
-    ShownScreen.name = name;
-}
 GXKeyList GapiKeys = {};
 
 // Built in this order; each registers its destructor as it is built.

@@ -2,6 +2,9 @@
 // screen names itself while it is up and gives the machine back as it ends.
 #pragma once
 #include <cstdint>
+#include <string>
+
+#include "game/machine.h"
 
 struct ScreenReport {
     // "machine", "ladder", "about", "splash", "prompt", "table", "paytable"
@@ -23,3 +26,7 @@ extern ScreenReport ShownScreen;
 
 // Shows a screen by name, clearing what the last one reported.
 void ReportScreen(const char* name);
+
+// The machine's counters and reels and the screen shown, as one line of
+// JSON: what a script's "state" line writes (see docs/automation.md).
+std::string MachineStateJson(const Machine& machine);

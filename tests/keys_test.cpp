@@ -16,7 +16,7 @@
 #include "screens/prompts.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
-#include "shell/script.h"
+#include "desktop/script.h"
 #include "shell/window.h"
 #include "tests/machine_fixture.h"
 #include "tests/support.h"

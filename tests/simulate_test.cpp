@@ -8,8 +8,8 @@
 #include "gfx/surface.h"
 #include "platform/headless.h"
 #include "shell/program.h"
-#include "shell/script.h"
-#include "shell/simulate.h"
+#include "desktop/script.h"
+#include "desktop/simulate.h"
 #include "tests/machine_fixture.h"
 #include "tests/support.h"
 

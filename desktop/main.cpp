@@ -11,11 +11,11 @@
 
 #include "game/odds.h"
 #include "platform/platform.h"
-#include "shell/odds_text.h"
-#include "shell/options.h"
+#include "desktop/odds_text.h"
+#include "desktop/options.h"
 #include "shell/program.h"
-#include "shell/script.h"
-#include "shell/simulate.h"
+#include "desktop/script.h"
+#include "desktop/simulate.h"
 #include "shell/winmain.h"
 
 #ifndef VANTARO_VERSION

@@ -1,4 +1,4 @@
-#include "shell/odds_text.h"
+#include "desktop/odds_text.h"
 
 #include <cinttypes>
 #include <cstdio>

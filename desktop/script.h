@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/machine.h"
+#include "shell/screen_report.h"
 
 enum class ScriptOp { Tap, Down, Up, Key, Wait, Capture, State, Close, Activate, Deactivate };
 
@@ -40,6 +41,3 @@ bool LoadScript(const std::string& path, Script* script, std::string* error);
 // the game looks at its input. When the lines run out the window is asked
 // to close. The machine is what "state" lines report.
 void StartScript(const Script& script, const Machine* machine);
-
-// The machine's counters and reels as one line of JSON.
-std::string MachineStateJson(const Machine& machine);

@@ -1,4 +1,4 @@
-#include "shell/simulate.h"
+#include "desktop/simulate.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -12,7 +12,7 @@
 #include "shell/panel.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
-#include "shell/script.h"
+#include "desktop/script.h"
 #include "shell/window.h"
 #include "shell/winmain.h"
 

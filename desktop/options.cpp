@@ -1,11 +1,11 @@
-#include "shell/options.h"
+#include "desktop/options.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
-#include "shell/simulate.h"
+#include "desktop/simulate.h"
 
 const char* UsageText() {
     return "Usage: vantaro [OPTION]...\n"
