@@ -9,31 +9,21 @@
 // copy of the last frame shown is how the window repaints itself when it is
 // uncovered while the game is busy.
 #include <SDL.h>
-#include <SDL_syswm.h>
 #include <png.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <pthread.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/core_state.h"
 #include "platform/instance.h"
+#include "platform/sdl_host.h"
 #include "platform/wave.h"
 
 namespace {
@@ -57,9 +47,6 @@ struct State {
     uint64_t lastPresentUs = NEVER;
     bool stylusInside = false;
     Uint32 requestEvent = 0;  // a request of another copy, from the listener's thread
-    Uint32 wakeEvent = 0;     // a closing signal came
-    std::thread signalWatch;
-    int stopWatch[2] = {-1, -1};
     bool boxUp = false;  // a message box or the About box is up: the game takes no input
 
     SDL_AudioDeviceID audio = 0;
@@ -257,9 +244,7 @@ void ClosePads() {
 }
 
 void ToggleFullscreen() {
-    State& s = S();
-    const bool full = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-    SDL_SetWindowFullscreen(s.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    sdlhost::ToggleFullscreen(S().window);
     Render();
 }
 
@@ -381,47 +366,6 @@ void Pump(bool wait, uint64_t untilUs) {
     else Drain();
 }
 
-// A closing signal must wake a wait in the window system, which the
-// signal's own handler cannot do: this thread turns each byte of the
-// signal pipe into an SDL event.
-void WatchSignals() {
-    State& s = S();
-    for (;;) {
-        pollfd fds[2] = {{platform::CloseSignalFd(), POLLIN, 0}, {s.stopWatch[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        if (fds[1].revents) return;
-        char bytes[16];
-        while (read(fds[0].fd, bytes, sizeof bytes) > 0) {
-        }
-        SDL_Event e = {};
-        e.type = s.wakeEvent;
-        SDL_PushEvent(&e);
-    }
-}
-
-void StartSignalWatch() {
-    State& s = S();
-    if (platform::CloseSignalFd() < 0 || pipe2(s.stopWatch, O_CLOEXEC) != 0) return;
-    s.signalWatch = std::thread(WatchSignals);
-}
-
-void StopSignalWatch() {
-    State& s = S();
-    if (s.signalWatch.joinable()) {
-        const char stop = 1;
-        while (write(s.stopWatch[1], &stop, 1) < 0 && errno == EINTR) {
-        }
-        s.signalWatch.join();
-    }
-    for (int& fd : s.stopWatch) {
-        if (fd >= 0) close(fd);
-        fd = -1;
-    }
-}
-
 void Pause(uint32_t maxMs) { WaitUntil(ClockUs() + static_cast<uint64_t>(maxMs) * 1000); }
 
 void Look() {}
@@ -432,13 +376,6 @@ void OnRequest(const std::string& request) {
     e.type = S().requestEvent;
     e.user.data1 = new std::string(request);
     if (SDL_PushEvent(&e) != 1) delete static_cast<std::string*>(e.user.data1);
-}
-
-int ChooseScale() {
-    if (S().options.scale > 0) return S().options.scale;
-    SDL_Rect usable;
-    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 2;
-    return std::clamp(static_cast<int>(usable.h * 0.85) / HEIGHT, 1, 4);
 }
 
 void SetIcon(HICON icon) {
@@ -461,8 +398,8 @@ void SetIcon(HICON icon) {
 
 bool CreateWindow(HWND hwnd) {
     State& s = S();
-    const int scale = ChooseScale();
-    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
+    const int scale = sdlhost::ChooseScale(s.options);
+    Uint32 flags = sdlhost::WindowFlags() | SDL_WINDOW_HIDDEN;
     if (s.options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     s.window = SDL_CreateWindow(platform::Narrow(hwnd->title.c_str()).c_str(), SDL_WINDOWPOS_CENTERED,
                                 SDL_WINDOWPOS_CENTERED, WIDTH * scale, HEIGHT * scale, flags);
@@ -646,59 +583,21 @@ bool VoiceStart(const char* path, bool loop) {
 
 void SoundCall(const char*, DWORD, const char*) {}
 
-// Message boxes and the About box. SDL's own box blocks the calling thread
-// until it is closed and on X11 shows it from a forked copy of the process,
-// which keeps the game's window and single-instance socket alive if the game
-// is killed meanwhile. So the box is shown by a helper process instead (this
-// program again, started with BOX_HELPER as its first argument), while the
-// game waits here and its window stays alive: it repaints, takes no input,
-// and a close request (the close button, a closing signal) closes the box and
-// then, as it stays pending, the game. The helper and whatever it starts end
-// with the game, however the game ends.
-constexpr const char* BOX_HELPER = "--platform-box-helper";
-
-extern "C" char** environ;
-
-// The game's window as the window system knows it, so that the box can stay
-// above it (on X11); 0 for none.
-unsigned long NativeWindow() {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!S().window || !SDL_GetWindowWMInfo(S().window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
-    return static_cast<unsigned long>(info.info.x11.window);
-}
-
+// A box is modal: while it is up the window stays alive (it repaints) but
+// takes no input, and a close request (the close button, a closing signal)
+// closes the box and then, as it stays pending, the game.
 void ShowBox(bool error, const std::string& title, const std::string& text) {
     State& s = S();
-    const std::string parent = std::to_string(getpid()), owner = std::to_string(NativeWindow());
-    const char* argv[] = {"vantaro", BOX_HELPER, parent.c_str(), owner.c_str(), error ? "error" : "info",
-                          title.c_str(), text.c_str(), nullptr};
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
-    posix_spawnattr_setpgroup(&attr, 0);  // a group of its own, to be ended as one
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attr, &none);
-    pid_t pid = -1;
-    const int failed = posix_spawn(&pid, "/proc/self/exe", nullptr, &attr, const_cast<char* const*>(argv), environ);
-    posix_spawnattr_destroy(&attr);
-    if (failed) {
-        PlatformWarn("cannot show a box: %s", std::strerror(failed));
-        return;
-    }
+    sdlhost::Box box;
+    if (!sdlhost::OpenBox(&box, error, title, text, s.window)) return;
     s.boxUp = true;
-    for (;;) {
-        int status;
-        if (waitpid(pid, &status, WNOHANG) == pid) break;
+    while (!sdlhost::Closed(&box)) {
         platform::TakeCloseSignal();
         if (platform::Core().closePending) {
-            kill(-pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
+            sdlhost::Close(&box);
             break;
         }
-        // The helper's end is not an event: look for it every 50 ms.
+        // The box's end is not an event: look for it every 50 ms.
         SDL_Event e;
         if (SDL_WaitEventTimeout(&e, 50)) Handle(e);
         Drain();
@@ -719,37 +618,21 @@ void ShellCall(DWORD) {}
 
 void Select(const PlatformOptions& options) { S().options = options; }
 
-// Why no display could be opened, in the player's terms.
-std::string NoDisplay(const char* sdlError) {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland)
-        return std::string("cannot open the Wayland display ") + wayland + " (" + sdlError + ")";
-    if (x11 && *x11)
-        return std::string("cannot open the X display ") + x11 + " (is its X server running, and may this user use it?)";
-    return "no display found (DISPLAY and WAYLAND_DISPLAY are not set)";
-}
-
 bool Init(const PlatformOptions& options, std::string* error) {
     State& s = S();
     s.options = options;
-    // The platform catches the closing signals itself (SIGHUP too).
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // SDL falls back to drivers that draw nowhere ("offscreen", "dummy") when
     // there is no display; a player would get an invisible game, so those
-    // count only when asked for by name. Wayland is tried only where a
-    // compositor is named: otherwise its library only complains on stderr.
+    // count only when asked for by name.
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (!(asked && *asked) && !(wayland && *wayland))
-        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,kmsdrm", SDL_HINT_OVERRIDE);
+    sdlhost::PrepareVideo();
     std::string problem;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        problem = NoDisplay(SDL_GetError());
+        problem = sdlhost::NoDisplay(SDL_GetError());
     } else {
         const std::string driver = SDL_GetCurrentVideoDriver();
         if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
-            problem = NoDisplay(driver.c_str());
+            problem = sdlhost::NoDisplay(driver.c_str());
             SDL_Quit();
         }
     }
@@ -760,9 +643,7 @@ bool Init(const PlatformOptions& options, std::string* error) {
         return false;
     }
     s.requestEvent = SDL_RegisterEvents(2);
-    s.wakeEvent = s.requestEvent + 1;
-    StartSignalWatch();
-    if (options.singleInstance) platform::InstanceClaim(platform::InstanceNameOfDataFolder(), OnRequest);
+    sdlhost::Start(options, s.requestEvent + 1, OnRequest);
     OpenAudio();
     // Gamepads come and go while the game runs; without the subsystem the
     // game is played with mouse and keyboard alone.
@@ -772,8 +653,7 @@ bool Init(const PlatformOptions& options, std::string* error) {
 
 void Shutdown() {
     State& s = S();
-    platform::InstanceRelease();  // before SDL goes: the listener pushes SDL events
-    StopSignalWatch();
+    sdlhost::Stop();  // before SDL goes: its threads push SDL events
     if (s.audio) SDL_CloseAudioDevice(s.audio);
     s.audio = 0;
     s.voice = nullptr;
@@ -783,35 +663,7 @@ void Shutdown() {
     SDL_Quit();
 }
 
-// The helper's side of a box: it shows the box and ends when it is closed.
-// It dies with the game (PR_SET_PDEATHSIG), and so does any process SDL
-// forks to show the box, which would otherwise outlive the helper.
-pid_t BoxHelperPid = 0;
-
-void DieWithBoxHelper() {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != BoxHelperPid) _exit(1);  // the helper went before the line above
-}
-
 }  // namespace
-
-int PlatformBoxHelper(int argc, char** argv) {
-    if (argc != 7 || std::strcmp(argv[1], BOX_HELPER) != 0) return -1;
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (std::to_string(getppid()) != argv[2]) return 1;  // the game went before the line above
-    BoxHelperPid = getpid();
-    pthread_atfork(nullptr, nullptr, DieWithBoxHelper);
-    // The game's window as the box's owner, which the window system then
-    // keeps the box above.
-    SDL_Window* owner = nullptr;
-    const unsigned long window = std::strtoul(argv[3], nullptr, 10);
-    if (window && SDL_Init(SDL_INIT_VIDEO) == 0)
-        owner = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(window)));
-    const Uint32 kind = std::strcmp(argv[4], "error") == 0 ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-    const bool shown = SDL_ShowSimpleMessageBox(kind, argv[5], argv[6], owner) == 0;
-    if (!shown) PlatformWarn("cannot show the box \"%s\": %s", argv[5], SDL_GetError());
-    return shown ? 0 : 1;
-}
 
 namespace platform {
 const Backend SdlBackend = {

@@ -1,0 +1,197 @@
+// The SDL backend as a desktop program: the driver for the desktop's
+// display, the single instance, closing signals, a window the player sizes,
+// and boxes shown by a helper process.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/instance.h"
+#include "platform/internal.h"
+#include "platform/sdl_host.h"
+
+namespace {
+
+constexpr int WIDTH = 240;
+constexpr int HEIGHT = 320;
+
+// A closing signal must wake a wait in the window system, which the
+// signal's own handler cannot do: this thread turns each byte of the signal
+// pipe into an SDL event.
+struct SignalWatch {
+    std::thread thread;
+    int stop[2] = {-1, -1};
+    Uint32 wakeEvent = 0;
+};
+SignalWatch Watch;
+
+void WatchSignals() {
+    for (;;) {
+        pollfd fds[2] = {{platform::CloseSignalFd(), POLLIN, 0}, {Watch.stop[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[1].revents) return;
+        char bytes[16];
+        while (read(fds[0].fd, bytes, sizeof bytes) > 0) {
+        }
+        SDL_Event e = {};
+        e.type = Watch.wakeEvent;
+        SDL_PushEvent(&e);
+    }
+}
+
+// Boxes. SDL's own box blocks the calling thread until it is closed and on
+// X11 shows it from a forked copy of the process, which keeps the game's
+// window and single-instance socket alive if the game is killed meanwhile.
+// So the box is shown by a helper process instead: this program again,
+// started with BOX_HELPER as its first argument. The helper and whatever it
+// starts end with the game, however the game ends.
+constexpr const char* BOX_HELPER = "--platform-box-helper";
+
+// The game's window as the window system knows it, so that the box can stay
+// above it (on X11); 0 for none.
+unsigned long NativeWindow(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return static_cast<unsigned long>(info.info.x11.window);
+}
+
+// The helper's side: SDL forks once more to show the box, and that process
+// must not outlive the helper either.
+pid_t BoxHelperPid = 0;
+
+void DieWithBoxHelper() {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != BoxHelperPid) _exit(1);  // the helper went before the line above
+}
+
+}  // namespace
+
+extern "C" char** environ;
+
+namespace sdlhost {
+
+void PrepareVideo() {
+    // The platform catches the closing signals itself (SIGHUP too).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Wayland is tried only where a compositor is named: otherwise its
+    // library only complains on stderr.
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!(asked && *asked) && !(wayland && *wayland))
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,kmsdrm", SDL_HINT_OVERRIDE);
+}
+
+std::string NoDisplay(const char* sdlError) {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland)
+        return std::string("cannot open the Wayland display ") + wayland + " (" + sdlError + ")";
+    if (x11 && *x11)
+        return std::string("cannot open the X display ") + x11 + " (is its X server running, and may this user use it?)";
+    return "no display found (DISPLAY and WAYLAND_DISPLAY are not set)";
+}
+
+void Start(const PlatformOptions& options, Uint32 wakeEvent, void (*onRequest)(const std::string& request)) {
+    Watch.wakeEvent = wakeEvent;
+    if (platform::CloseSignalFd() >= 0 && pipe2(Watch.stop, O_CLOEXEC) == 0) Watch.thread = std::thread(WatchSignals);
+    if (options.singleInstance) platform::InstanceClaim(platform::InstanceNameOfDataFolder(), onRequest);
+}
+
+void Stop() {
+    platform::InstanceRelease();
+    if (Watch.thread.joinable()) {
+        const char stop = 1;
+        while (write(Watch.stop[1], &stop, 1) < 0 && errno == EINTR) {
+        }
+        Watch.thread.join();
+    }
+    for (int& fd : Watch.stop) {
+        if (fd >= 0) close(fd);
+        fd = -1;
+    }
+}
+
+Uint32 WindowFlags() { return SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI; }
+
+int ChooseScale(const PlatformOptions& options) {
+    if (options.scale > 0) return options.scale;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 2;
+    return std::clamp(static_cast<int>(usable.h * 0.85) / HEIGHT, 1, 4);
+}
+
+void ToggleFullscreen(SDL_Window* window) {
+    const bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+bool OpenBox(Box* box, bool error, const std::string& title, const std::string& text, SDL_Window* owner) {
+    const std::string parent = std::to_string(getpid()), window = std::to_string(NativeWindow(owner));
+    const char* argv[] = {"vantaro", BOX_HELPER, parent.c_str(), window.c_str(), error ? "error" : "info",
+                          title.c_str(), text.c_str(), nullptr};
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attr, 0);  // a group of its own, to be ended as one
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, "/proc/self/exe", nullptr, &attr, const_cast<char* const*>(argv), environ);
+    posix_spawnattr_destroy(&attr);
+    if (failed) {
+        PlatformWarn("cannot show a box: %s", std::strerror(failed));
+        return false;
+    }
+    box->handle = pid;
+    return true;
+}
+
+bool Closed(Box* box) {
+    int status;
+    return waitpid(static_cast<pid_t>(box->handle), &status, WNOHANG) == box->handle;
+}
+
+void Close(Box* box) {
+    const pid_t pid = static_cast<pid_t>(box->handle);
+    kill(-pid, SIGKILL);
+    int status;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace sdlhost
+
+int PlatformBoxHelper(int argc, char** argv) {
+    if (argc != 7 || std::strcmp(argv[1], BOX_HELPER) != 0) return -1;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (std::to_string(getppid()) != argv[2]) return 1;  // the game went before the line above
+    BoxHelperPid = getpid();
+    pthread_atfork(nullptr, nullptr, DieWithBoxHelper);
+    // The game's window as the box's owner, which the window system then
+    // keeps the box above.
+    SDL_Window* owner = nullptr;
+    const unsigned long window = std::strtoul(argv[3], nullptr, 10);
+    if (window && SDL_Init(SDL_INIT_VIDEO) == 0)
+        owner = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(window)));
+    const Uint32 kind = std::strcmp(argv[4], "error") == 0 ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    const bool shown = SDL_ShowSimpleMessageBox(kind, argv[5], argv[6], owner) == 0;
+    if (!shown) PlatformWarn("cannot show the box \"%s\": %s", argv[5], SDL_GetError());
+    return shown ? 0 : 1;
+}

@@ -1,0 +1,43 @@
+// Where the SDL backend runs: as a desktop program among others
+// (sdl_desktop.cpp) or inside a web page (sdl_web.cpp). The backend itself
+// (sdl.cpp) is the same in both; these are the few things the two places do
+// their own way. Exactly one of the two files is built.
+#pragma once
+#include <SDL.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace sdlhost {
+
+// Before SDL's video comes up: the hints that choose the video driver and
+// who catches signals.
+void PrepareVideo();
+// Why no display could be opened, in the player's terms.
+std::string NoDisplay(const char* sdlError);
+
+// After SDL's video is up, and before it goes down: the desktop claims the
+// single instance (its requests reach onRequest on a thread of their own)
+// and watches for closing signals, waking SDL with wakeEvent; a page has
+// neither (it holds a lock of its own, and no signals come).
+void Start(const PlatformOptions& options, Uint32 wakeEvent, void (*onRequest)(const std::string& request));
+void Stop();
+
+// The window: the flags it is made with and the whole-number scale it opens
+// at (a page opens it at 1 and scales the canvas itself).
+Uint32 WindowFlags();
+int ChooseScale(const PlatformOptions& options);
+void ToggleFullscreen(SDL_Window* window);
+
+// A message box or the About box. Open shows it and is false when it could
+// not be shown; the backend then polls Closed, keeping the window alive,
+// until the player closes the box or a close request makes it Close it.
+struct Box {
+    long handle = -1;
+};
+bool OpenBox(Box* box, bool error, const std::string& title, const std::string& text, SDL_Window* owner);
+bool Closed(Box* box);
+void Close(Box* box);
+
+}  // namespace sdlhost
