@@ -1,7 +1,5 @@
 #include "desktop/script.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -136,12 +134,9 @@ Runner TheRunner;
 }
 
 void WriteState(const ScriptLine& line) {
-    const std::string text = MachineStateJson(*TheRunner.machine) + "\n";
     std::string why;
-    const int fd = CreateRegularFile(line.file.c_str(), &why);
-    if (fd < 0) Fail(line, "cannot write " + Excerpt(line.file, 200) + ": " + why);
-    const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    if (close(fd) != 0 || !written) Fail(line, "cannot write " + Excerpt(line.file, 200));
+    if (!WriteRegularFile(line.file.c_str(), MachineStateJson(*TheRunner.machine) + "\n", &why))
+        Fail(line, "cannot write " + Excerpt(line.file, 200) + ": " + why);
 }
 
 // Carries out one line; true when it gave the game input to take first.

@@ -153,6 +153,11 @@ uint16_t* BeginDraw(bool displayOpen) {
     return reinterpret_cast<uint16_t*>(s.memory.data() + s.base);
 }
 
+void ShownFrame(uint16_t* frame) {
+    const std::vector<uint16_t> shown = headless::Frame();
+    std::copy(shown.begin(), shown.end(), frame);
+}
+
 void EndDraw() {
     State& s = S();
     --s.drawsOpen;
@@ -238,6 +243,7 @@ const Backend HeadlessBackend = {
     .closeDisplay = CloseDisplay,
     .beginDraw = BeginDraw,
     .endDraw = EndDraw,
+    .shownFrame = ShownFrame,
     .voicePlaying = VoicePlaying,
     .voiceStop = VoiceStop,
     .voiceStart = VoiceStart,

@@ -68,6 +68,8 @@ struct Backend {
     void (*closeDisplay)();
     uint16_t* (*beginDraw)(bool displayOpen);  // frame memory base, or null
     void (*endDraw)();  // shows the frame memory, paced to 60 frames a second
+    // What the display shows now: the last frame presented, 240 x 320 RGB565.
+    void (*shownFrame)(uint16_t* frame);
 
     // One voice of sound.
     bool (*voicePlaying)();

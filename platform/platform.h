@@ -23,6 +23,9 @@ struct PlatformOptions {
     bool fullscreen = false;
     bool mute = false;
     uint32_t startTick = 1000000;  // where the headless clock starts (and so the game's random seed)
+    // The SDL clock starts at startTick too (a page's ?tick=N), so that a game
+    // given the same taps plays as a headless one does.
+    bool startTickFixed = false;
     // The per-user data folder; empty: the one the environment names (see
     // PlatformDataFolder).
     std::string dataFolder;
@@ -73,6 +76,10 @@ void PlatformWarn(const char* format, ...) __attribute__((format(printf, 1, 2)))
 bool PlatformMuted();
 void PlatformToggleMute();
 void PlatformTypingText(bool typing);
+
+// What the display shows now, the last frame presented, as a 240 x 320 RGB
+// PNG: the very bytes a script's "capture" writes of the same frame.
+bool PlatformFramePng(std::string* png);
 
 // The handle of the program's own module, for its resources.
 HINSTANCE PlatformModule();

@@ -1,30 +1,29 @@
 #include "platform/png.h"
 
 #include <png.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "platform/system.h"
 
-bool WritePng565(const char* path, const uint16_t* pixels, int width, int height, std::string* error) {
-    std::string why;
-    const int fd = CreateRegularFile(path, &why);
-    FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-    if (!file) {
-        if (fd >= 0) close(fd);
-        if (error) *error = std::string("cannot write ") + path + ": " + (fd >= 0 ? std::strerror(errno) : why);
-        return false;
-    }
+namespace {
+
+void Append(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+
+void Flush(png_structp) {}
+
+}  // namespace
+
+bool EncodePng565(const uint16_t* pixels, int width, int height, std::string* out) {
+    out->clear();
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<png_byte> row(static_cast<size_t>(width) * 3);
     bool ok = false;
     if (info && !setjmp(png_jmpbuf(png))) {
-        png_init_io(png, file);
+        png_set_write_fn(png, out, Append, Flush);
         png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
@@ -42,7 +41,12 @@ bool WritePng565(const char* path, const uint16_t* pixels, int width, int height
         ok = true;
     }
     png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0) ok = false;
-    if (!ok && error && error->empty()) *error = std::string("cannot write ") + path;
+    return ok;
+}
+
+bool WritePng565(const char* path, const uint16_t* pixels, int width, int height, std::string* error) {
+    std::string png, why = "the picture cannot be encoded";
+    const bool ok = EncodePng565(pixels, width, height, &png) && WriteRegularFile(path, png, &why);
+    if (!ok && error) *error = std::string("cannot write ") + path + ": " + why;
     return ok;
 }

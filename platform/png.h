@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// Writes width x height RGB565 pixels as an 8-bit RGB PNG; each channel is
-// widened by repeating its top bits, so white stays white.
+// width x height RGB565 pixels as an 8-bit RGB PNG; each channel is widened
+// by repeating its top bits, so white stays white. The same pixels make the
+// same bytes, whether they go to a file or to memory.
+bool EncodePng565(const uint16_t* pixels, int width, int height, std::string* png);
 bool WritePng565(const char* path, const uint16_t* pixels, int width, int height, std::string* error);

@@ -62,11 +62,16 @@ State& S() {
     return state;
 }
 
-uint64_t ClockUs() {
+uint64_t MonotonicUs() {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return static_cast<uint64_t>(t.tv_sec) * 1000000 + static_cast<uint64_t>(t.tv_nsec) / 1000;
 }
+
+// The monotonic clock, counted from the options' starting tick when they
+// fix one, else as the system counts it.
+uint64_t ClockOrigin = 0;
+uint64_t ClockUs() { return MonotonicUs() - ClockOrigin; }
 
 // Where the frame sits in the window: scale and top-left corner, in pixels
 // of the window's surface.
@@ -487,6 +492,8 @@ void EndDraw() {
     RenderRows(first, last, false);
 }
 
+void ShownFrame(uint16_t* frame) { std::memcpy(frame, S().shown, sizeof S().shown); }
+
 void AudioCallback(void*, Uint8* stream, int length) {
     State& s = S();
     SDL_memset(stream, s.audioSpec.silence, static_cast<size_t>(length));
@@ -589,9 +596,9 @@ void SoundCall(const char*, DWORD, const char*) {}
 void ShowBox(bool error, const std::string& title, const std::string& text) {
     State& s = S();
     sdlhost::Box box;
-    if (!sdlhost::OpenBox(&box, error, title, text, s.window)) return;
     s.boxUp = true;
-    while (!sdlhost::Closed(&box)) {
+    const bool open = sdlhost::OpenBox(&box, error, title, text, s.window);
+    while (open && !sdlhost::Closed(&box)) {
         platform::TakeCloseSignal();
         if (platform::Core().closePending) {
             sdlhost::Close(&box);
@@ -602,6 +609,7 @@ void ShowBox(bool error, const std::string& title, const std::string& text) {
         if (SDL_WaitEventTimeout(&e, 50)) Handle(e);
         Drain();
     }
+    Drain();  // what came while a box that blocks was up is dropped too
     s.boxUp = false;
     Render();
 }
@@ -616,7 +624,10 @@ void Dialog(const std::string& title, const std::string& text) { ShowBox(false, 
 
 void ShellCall(DWORD) {}
 
-void Select(const PlatformOptions& options) { S().options = options; }
+void Select(const PlatformOptions& options) {
+    S().options = options;
+    ClockOrigin = options.startTickFixed ? MonotonicUs() - static_cast<uint64_t>(options.startTick) * 1000 : 0;
+}
 
 bool Init(const PlatformOptions& options, std::string* error) {
     State& s = S();
@@ -683,6 +694,7 @@ const Backend SdlBackend = {
     .closeDisplay = CloseDisplay,
     .beginDraw = BeginDraw,
     .endDraw = EndDraw,
+    .shownFrame = ShownFrame,
     .voicePlaying = VoicePlaying,
     .voiceStop = VoiceStop,
     .voiceStart = VoiceStart,

@@ -10,10 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "platform/core_state.h"
 #include "platform/instance.h"
+#include "platform/png.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -97,6 +99,12 @@ void PlatformShutdown() {
 }
 
 const PlatformOptions& PlatformCurrentOptions() { return Options(); }
+
+bool PlatformFramePng(std::string* png) {
+    std::vector<uint16_t> frame(240 * 320);
+    Chosen->shownFrame(frame.data());
+    return EncodePng565(frame.data(), 240, 320, png);
+}
 
 // One line on stderr: the prefix, then the formatted text.
 static void SayLine(const char* prefix, const char* format, std::va_list args) {
@@ -235,12 +243,39 @@ int CreateRegularFile(const char* path, std::string* error) {
     return fd;
 }
 
+bool WriteRegularFile(const char* path, const std::string& data, std::string* error) {
+    const int fd = CreateRegularFile(path, error);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (size_t done = 0; ok && done < data.size();) {
+        const ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            *error = n < 0 ? std::strerror(errno) : "nothing could be written";
+            ok = false;
+        } else {
+            done += static_cast<size_t>(n);
+        }
+    }
+    if (close(fd) != 0 && ok) {
+        *error = std::strerror(errno);
+        ok = false;
+    }
+    return ok;
+}
+
 DWORD GetModuleFileNameW(HINSTANCE, WCHAR* buffer, DWORD bufferChars) {
     if (!buffer || bufferChars == 0) return 0;
     char path[4096];
+#ifdef __EMSCRIPTEN__
+    // In a page the program "lives" where the page puts its pictures and
+    // sounds: /vantaro.
+    std::snprintf(path, sizeof path, "/vantaro/vantaro");
+#else
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path);
     if (n <= 0 || n >= static_cast<ssize_t>(sizeof path)) return 0;  // unreadable, or cut short
     path[n] = 0;
+#endif
     const std::wstring wide = Wide(path);
     if (wide.size() >= bufferChars) return 0;  // would not fit: report failure rather than cut the path
     wide.copy(buffer, wide.size());
@@ -259,9 +294,17 @@ BOOL DeleteFileW(const WCHAR* path) { return path && unlink(Narrow(path).c_str()
 BOOL MoveFileW(const WCHAR* existing, const WCHAR* newName) {
     if (!existing || !newName) return FALSE;
     // Refuses an existing target, as the handheld's call does.
+#ifdef __EMSCRIPTEN__
+    // One thread and no other program share a page's file system: a look
+    // and a rename are as good as one step.
+    struct stat st;
+    if (stat(Narrow(newName).c_str(), &st) == 0) return FALSE;
+    return rename(Narrow(existing).c_str(), Narrow(newName).c_str()) == 0 ? TRUE : FALSE;
+#else
     return renameat2(AT_FDCWD, Narrow(existing).c_str(), AT_FDCWD, Narrow(newName).c_str(), RENAME_NOREPLACE) == 0
                ? TRUE
                : FALSE;
+#endif
 }
 
 size_t WideToNarrow(const WCHAR* wide, char* out, size_t outSize) {

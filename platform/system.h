@@ -52,6 +52,8 @@ bool ReadRegularFile(const char* path, size_t maxBytes, std::string* data, std::
 // Creates the file, or empties the regular file already there, for writing;
 // the open descriptor, which the caller closes, or -1.
 int CreateRegularFile(const char* path, std::string* error);
+// The file made anew (as above) with exactly these bytes.
+bool WriteRegularFile(const char* path, const std::string& data, std::string* error);
 
 // Wide strings of this program are UTF-32; narrow ones UTF-8.
 size_t WideToNarrow(const WCHAR* wide, char* out, size_t outSize);

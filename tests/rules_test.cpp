@@ -7,6 +7,7 @@
 #include "game/paytable.h"
 #include "game/reels.h"
 #include "game/spin.h"
+#include "platform/glibc_random.h"
 #include "tests/machine_fixture.h"
 #include "tests/rules_reference.h"
 
@@ -20,6 +21,17 @@ ReelSet At(int p0, int p1, int p2, int p3) {
     const int p[4] = {p0, p1, p2, p3};
     for (int i = 0; i < 4; ++i) reels.reel[i].position = p[i];
     return reels;
+}
+
+// Every game is dealt from rand(). The browser's build draws from a
+// generator of its own, which must deal exactly as the desktop's C library
+// does from the same seed, or a page would play other games.
+TEST(RandomNumbers, TheBrowsersGeneratorDealsAsTheDesktopsDoes) {
+    for (const uint32_t seed : {0u, 1u, 4242u, 1000000u, 0xFFFFFFFFu}) {
+        GlibcRandom mine(seed);
+        std::srand(seed);
+        for (int i = 0; i < 2000; ++i) ASSERT_EQ(mine.Next(), std::rand()) << seed << " #" << i;
+    }
 }
 
 TEST(PayTable, EveryReelPositionPaysAndScoresAsTheRulesSay) {

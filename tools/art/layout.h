@@ -116,7 +116,7 @@ inline constexpr Rgb kUnlit{1, 75, 1};
 inline constexpr Rgb kBlack{0, 0, 0};
 
 namespace icon {
-inline constexpr std::array<int, 5> kSizes{16, 32, 48, 128, 256};
+inline constexpr std::array<int, 7> kSizes{16, 32, 48, 128, 192, 256, 512};
 }
 
 }  // namespace art

@@ -27,7 +27,7 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: vantaro_art [--images DIR] [--resources DIR] [--sounds DIR] [--sheet FILE]\n"
                  "  --images DIR     write machine.bmp, fruit.bmp, climb.bmp, btns.bmp\n"
-                 "  --resources DIR  write splash.bmp, lcd.bmp, lcdalpha.bmp and icon{16,32,48,128,256}.png\n"
+                 "  --resources DIR  write splash.bmp, lcd.bmp, lcdalpha.bmp and icon{16,32,48,128,192,256,512}.png\n"
                  "  --sounds DIR     WAV files to show on the contact sheet\n"
                  "  --sheet FILE     write a contact sheet PNG of everything\n");
 }

@@ -1,0 +1,70 @@
+// The SDL backend inside a web page (web/): the page owns the canvas and its
+// size, full screen, the boxes and the one-tab rule; SDL draws into the
+// canvas at 240 x 320, and the page scales it.
+#include <SDL.h>
+#include <emscripten.h>
+
+#include "platform/glibc_random.h"
+#include "platform/sdl_host.h"
+
+namespace {
+
+// A box of the page's own over the frame, which the game waits for: the
+// wait yields to the browser, so the page stays alive meanwhile.
+EM_ASYNC_JS(void, ShowPageBox, (int error, const char* title, const char* text), {
+    await Module.vantaroPage.showBox(error != 0, UTF8ToString(title), UTF8ToString(text));
+});
+
+EM_JS(void, TogglePageFullscreen, (), { Module.vantaroPage.toggleFullscreen(); });
+
+}  // namespace
+
+// web/library.js: brings in the JavaScript SDL calls on.
+extern "C" void VantaroSdlNeeds();
+
+namespace sdlhost {
+
+void PrepareVideo() { VantaroSdlNeeds(); }
+
+std::string NoDisplay(const char* sdlError) { return std::string("the page has no canvas to draw on (") + sdlError + ")"; }
+
+void Start(const PlatformOptions&, Uint32, void (*)(const std::string&)) {}
+void Stop() {}
+
+Uint32 WindowFlags() { return 0; }
+int ChooseScale(const PlatformOptions&) { return 1; }
+void ToggleFullscreen(SDL_Window*) { TogglePageFullscreen(); }
+
+bool OpenBox(Box*, bool error, const std::string& title, const std::string& text, SDL_Window*) {
+    ShowPageBox(error, title.c_str(), text.c_str());
+    return true;
+}
+bool Closed(Box*) { return true; }
+void Close(Box*) {}
+
+}  // namespace sdlhost
+
+// The page's buttons for the device's keys: each is that key pressed and let
+// go, taken exactly as the keyboard's.
+extern "C" EMSCRIPTEN_KEEPALIVE void VantaroPressKey(int key, int control) {
+    for (const Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event e = {};
+        e.type = type;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.sym = key;
+        e.key.keysym.mod = control ? KMOD_LCTRL : KMOD_NONE;
+        SDL_PushEvent(&e);
+    }
+}
+
+// rand() and srand() of the C library, dealt as the desktop's C library
+// deals them: a page given a starting tick plays the desktop's games.
+namespace {
+GlibcRandom& Random() {
+    static GlibcRandom random;
+    return random;
+}
+}  // namespace
+
+extern "C" int rand() { return Random().Next(); }
+extern "C" void srand(unsigned seed) { Random().Seed(seed); }

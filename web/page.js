@@ -1,0 +1,199 @@
+// The page around the game: one tab plays at a time, the frame is placed
+// crisp and as large as the screen allows, the device's side buttons are
+// drawn beside it, boxes and full screen are the page's, sound starts with
+// the first touch or key, the high-score folder lives in IndexedDB, and the
+// site is kept for playing offline. The game itself is vantaro.js and
+// vantaro.wasm, built from the same code as the desktop program.
+'use strict';
+
+(function () {
+  const WIDTH = 240, HEIGHT = 320;
+  const canvas = document.getElementById('canvas');
+  const keys = document.getElementById('keys');
+  const loading = document.getElementById('loading');
+
+  // ?tick=N starts the game's clock at N, as --start-tick N does headless.
+  const tick = new URLSearchParams(location.search).get('tick');
+
+  // The frame at the largest whole scale of device pixels that fits the
+  // viewport, so that every pixel of the machine is a crisp square; where
+  // that would leave more than a sixth of the screen unused (a phone whose
+  // width is not a multiple of 240), scaled to fit instead, with the nearest
+  // pixel sampled. The buttons go in what is left: below the frame when the
+  // screen stands upright, beside it when it lies. They never take room
+  // from the frame: where none is left they lie over its edge.
+  function layout() {
+    const vw = window.innerWidth, vh = window.innerHeight;
+    const ratio = window.devicePixelRatio || 1;
+    const fit = Math.min(vw / WIDTH, vh / HEIGHT);
+    const whole = Math.floor(fit * ratio) / ratio;
+    const scale = whole >= fit * 5 / 6 ? whole : fit;
+    const w = WIDTH * scale, h = HEIGHT * scale;
+    const upright = vh - h >= vw - w;
+    const thickness = upright ? 56 : 96;
+    const room = Math.max(0, Math.min(thickness, upright ? vh - h : vw - w));
+    const left = upright ? (vw - w) / 2 : (vw - w - room) / 2;
+    const top = upright ? (vh - h - room) / 2 : (vh - h) / 2;
+    Object.assign(canvas.style, { left: left + 'px', top: top + 'px', width: w + 'px', height: h + 'px' });
+    if (upright) {
+      Object.assign(keys.style, {
+        flexDirection: 'row', left: left + 'px', width: w + 'px', height: (thickness - 12) + 'px',
+        top: (top + h + (room ? 8 : -thickness)) + 'px',
+      });
+    } else {
+      Object.assign(keys.style, {
+        flexDirection: 'column', top: top + 'px', height: h + 'px', width: (thickness - 12) + 'px',
+        left: (left + w + (room ? 8 : -thickness)) + 'px',
+      });
+    }
+  }
+  window.addEventListener('resize', layout);
+  layout();
+
+  // Over the game the page never scrolls, zooms, selects or offers a menu.
+  for (const type of ['contextmenu', 'selectstart', 'gesturestart', 'dblclick']) {
+    document.addEventListener(type, (e) => e.preventDefault(), { passive: false });
+  }
+
+  function toggleFullscreen() {
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    else document.documentElement.requestFullscreen().catch(() => {});
+  }
+  document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
+
+  // A box of the game's (a failed save, the About box): over the whole
+  // page, so nothing reaches the game until it is closed.
+  const box = document.getElementById('box');
+  const boxOk = document.getElementById('box-ok');
+  let closeBox = null;
+  function showBox(error, title, text) {
+    document.getElementById('box-title').textContent = title;
+    document.getElementById('box-text').textContent = text;
+    box.classList.toggle('error', error);
+    box.hidden = false;
+    boxOk.focus();
+    return new Promise((resolve) => {
+      closeBox = () => {
+        box.hidden = true;
+        closeBox = null;
+        canvas.focus();
+        resolve();
+      };
+    });
+  }
+  boxOk.addEventListener('click', () => closeBox && closeBox());
+
+  // Keys the page keeps to itself: F11, and everything while a box is up
+  // (Enter, Escape or Space closes it). The rest go on to the game.
+  window.addEventListener('keydown', (e) => {
+    if (closeBox) {
+      if (e.key === 'Enter' || e.key === 'Escape' || e.key === ' ') closeBox();
+    } else if (e.key === 'F11') {
+      toggleFullscreen();
+    } else {
+      return;
+    }
+    e.preventDefault();
+    e.stopImmediatePropagation();
+  }, true);
+  window.addEventListener('keyup', (e) => {
+    if (closeBox || e.key === 'F11') e.stopImmediatePropagation();
+  }, true);
+
+  // The side buttons are the device's keys: each is that key pressed once.
+  for (const button of keys.querySelectorAll('button[data-key]')) {
+    button.addEventListener('click', () => {
+      if (!running()) return;
+      Module._VantaroPressKey(Number(button.dataset.key), button.dataset.control ? 1 : 0);
+      canvas.focus();
+    });
+  }
+
+  // For tests and automation: the headless "state" line and "capture".
+  const running = () => Boolean(window.Module && Module.calledRun);
+  window.vantaro = {
+    state() {
+      return running() ? Module.UTF8ToString(Module._VantaroState()) : null;
+    },
+    frame() {
+      if (!running()) return null;
+      const size = Module._malloc(4);
+      const data = Module._VantaroFramePng(size);
+      const length = Module.getValue(size, 'i32');
+      Module._free(size);
+      let binary = '';
+      const bytes = Module.HEAPU8.subarray(data, data + length);
+      for (let i = 0; i < bytes.length; i += 0x8000) {
+        binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+      }
+      return 'data:image/png;base64,' + btoa(binary);
+    },
+    ready: false,
+  };
+
+  function start() {
+    window.Module = {
+      canvas,
+      vantaroPage: { showBox, toggleFullscreen },
+      preRun: [() => {
+        // The data folder: kept in IndexedDB, read back before the game
+        // starts; the game's fsync writes it back.
+        Module.FS.mkdir('/data');
+        Module.FS.mount(Module.IDBFS, {}, '/data');
+        Module.addRunDependency('data');
+        Module.FS.syncfs(true, (error) => {
+          if (error) console.warn('vantaro: the saved high scores cannot be read:', error);
+          Module.removeRunDependency('data');
+        });
+        if (tick !== null && /^\d+$/.test(tick)) Module.ENV.VANTARO_START_TICK = tick;
+      }],
+      onRuntimeInitialized() {
+        loading.hidden = true;
+        canvas.style.visibility = 'visible';
+        keys.style.visibility = 'visible';
+        canvas.focus();
+        window.vantaro.ready = true;
+      },
+      print: (text) => console.log(text),
+      printErr: (text) => console.warn(text),
+    };
+    const script = document.createElement('script');
+    script.src = 'vantaro.js';
+    script.onerror = () => { loading.textContent = 'Vantaro could not be loaded.'; };
+    document.body.appendChild(script);
+  }
+
+  // One tab plays at a time, so that two never write the high scores at
+  // once. A second tab offers to take over once the first is closed.
+  function playAlone() {
+    if (!navigator.locks) {
+      start();
+      return;
+    }
+    navigator.locks.request('vantaro', { ifAvailable: true }, (lock) => {
+      if (lock) {
+        start();
+        return new Promise(() => {});  // held while this tab lives
+      }
+      loading.hidden = true;
+      const elsewhere = document.getElementById('elsewhere');
+      elsewhere.hidden = false;
+      document.getElementById('take-over').addEventListener('click', (e) => {
+        e.target.disabled = true;
+        e.target.textContent = 'Waiting for the other tab to close…';
+        navigator.locks.request('vantaro', () => {
+          elsewhere.hidden = true;
+          loading.hidden = false;
+          start();
+          return new Promise(() => {});
+        });
+      }, { once: true });
+      return undefined;
+    });
+  }
+
+  if ('serviceWorker' in navigator) {
+    navigator.serviceWorker.register('service-worker.js').catch((e) => console.warn('vantaro: no offline copy:', e));
+  }
+  playAlone();
+})();
