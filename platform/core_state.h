@@ -62,6 +62,7 @@ struct CoreState {
     bool muteKeyTaken = false;  // the M that switched the sound: its release is dropped too
     bool displayOpen = false;
     bool drawing = false;
+    bool waiting = false;  // GetMessageW found nothing and sleeps for the next message
 };
 
 CoreState& Core();

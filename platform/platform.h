@@ -81,6 +81,11 @@ void PlatformTypingText(bool typing);
 // PNG: the very bytes a script's "capture" writes of the same frame.
 bool PlatformFramePng(std::string* png);
 
+// True while the game waits for its next message with nothing to do (at
+// the machine, at a prompt), false while it is busy (a spin, a delay, a
+// fade): for automation that acts only when a player could.
+bool PlatformWaitingForInput();
+
 // The handle of the program's own module, for its resources.
 HINSTANCE PlatformModule();
 

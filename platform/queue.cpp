@@ -167,7 +167,9 @@ BOOL GetMessageW(MSG* msg, HWND, UINT, UINT) {
             NoteTaken(*msg);
             return msg->message == WM_QUIT ? FALSE : TRUE;
         }
+        c.waiting = true;
         Current().pump(true, NextTimerDueUs());
+        c.waiting = false;
     }
 }
 
@@ -259,3 +261,5 @@ void PlatformRequestClose() {
 DWORD GetTickCount() { return TickOf(NowUs()); }
 
 void PlatformPause(DWORD maxMs) { Current().pause(maxMs); }
+
+bool PlatformWaitingForInput() { return Core().waiting; }

@@ -4,9 +4,10 @@
 // clock's starting tick (?tick=N); the game then runs as on the desktop, on
 // the SDL backend, its waits yielding to the browser.
 //
-// For tests and automation the page reaches in through two functions:
-// VantaroState, the headless "state" line, and VantaroFramePng, the frame as
-// "capture" writes it.
+// For tests and automation the page reaches in through a few functions:
+// VantaroState, the headless "state" line; VantaroFramePng, the frame as
+// "capture" writes it; VantaroWaiting, whether the game waits for input;
+// VantaroMuted, whether the sound is off.
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -55,3 +56,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* VantaroFramePng(int* size) {
     *size = static_cast<int>(png.size());
     return png.data();
 }
+
+extern "C" EMSCRIPTEN_KEEPALIVE int VantaroWaiting() { return PlatformWaitingForInput() ? 1 : 0; }
+extern "C" EMSCRIPTEN_KEEPALIVE int VantaroMuted() { return PlatformMuted() ? 1 : 0; }

@@ -14,6 +14,7 @@
 
   // ?tick=N starts the game's clock at N, as --start-tick N does headless.
   const tick = new URLSearchParams(location.search).get('tick');
+  const running = () => Boolean(window.Module && Module.calledRun);
 
   // The frame at the largest whole scale of device pixels that fits the
   // viewport, so that every pixel of the machine is a crisp square; where
@@ -101,16 +102,25 @@
   }, true);
 
   // The side buttons are the device's keys: each is that key pressed once.
+  // The sound button shows whether the sound is off, however it was
+  // switched (M works as well).
+  const mute = document.getElementById('mute');
+  function showMute() {
+    const muted = window.vantaro.muted();
+    mute.setAttribute('aria-pressed', String(muted));
+    mute.textContent = muted ? 'Muted' : 'Sound';
+  }
   for (const button of keys.querySelectorAll('button[data-key]')) {
     button.addEventListener('click', () => {
       if (!running()) return;
       Module._VantaroPressKey(Number(button.dataset.key), button.dataset.control ? 1 : 0);
       canvas.focus();
+      setTimeout(showMute, 100);
     });
   }
+  window.addEventListener('keyup', () => setTimeout(showMute, 100));
 
   // For tests and automation: the headless "state" line and "capture".
-  const running = () => Boolean(window.Module && Module.calledRun);
   window.vantaro = {
     state() {
       return running() ? Module.UTF8ToString(Module._VantaroState()) : null;
@@ -127,6 +137,13 @@
         binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
       }
       return 'data:image/png;base64,' + btoa(binary);
+    },
+    // True while the game waits for a tap or key with nothing to do.
+    waiting() {
+      return running() && Module._VantaroWaiting() === 1;
+    },
+    muted() {
+      return running() && Module._VantaroMuted() === 1;
     },
     ready: false,
   };

@@ -1,0 +1,146 @@
+// The game in Debian's Chromium at a phone's size, driven as a player
+// would: touch on the canvas, keys, the page's buttons, a second tab, a
+// reload and the network gone. One browser profile throughout, as one
+// player's: what a step saves, the next finds.
+import assert from 'node:assert/strict';
+import { test } from 'node:test';
+import {
+  COIN, COLLECT, FIRST_ANSWER, HOLD, SPIN, TABLE_EXIT, framePng, headlessSteps, launch, openGame, serveSite, settle,
+  sleep, state, tableNames, tap, waitForScreen,
+} from './support.mjs';
+
+const RANDOM = [199, 233];
+
+test('the browser game', async (t) => {
+  const server = await serveSite();
+  const browser = await launch();
+  // A step that fails leaves no tab behind to hold the game from the next.
+  t.afterEach(async () => {
+    for (const page of await browser.pages()) await page.close();
+  });
+  try {
+    // From ?tick=N, taps at the scaled places of the machine's buttons give
+    // the headless game's state and frame, byte for byte, after each one.
+    await t.test('seeded taps play as the headless game does, frame for frame', async () => {
+      const taps = [COIN, SPIN, HOLD[0], COIN, SPIN];
+      const want = headlessSteps(21, taps);
+      const page = await openGame(browser, server.url + '?tick=21');
+      for (const [i, at] of taps.entries()) {
+        await tap(page, at);
+        await settle(page);
+        assert.equal(await state(page), want[i].state, `the state after tap ${i + 1}`);
+        assert.ok((await framePng(page)).equals(want[i].png), `the frame after tap ${i + 1}`);
+      }
+      await page.close();
+    });
+
+    await t.test('keys: C buys a credit, Space spins, M and the sound button mute', async () => {
+      const page = await openGame(browser, server.url + '?tick=21');
+      await page.keyboard.press('c');
+      await settle(page);
+      assert.equal(JSON.parse(await state(page)).credit, 1);
+      await page.keyboard.press('Space');
+      await settle(page);
+      const after = JSON.parse(await state(page));
+      assert.equal(after.credit, 0);
+      assert.deepEqual(after.reels.map((r) => r.position), [9, 9, 6, 2]);  // as tick 21's first spin lands
+      for (const [press, muted] of [[() => page.keyboard.press('m'), true], [() => page.tap('#mute'), false]]) {
+        await press();
+        await sleep(300);
+        assert.equal(await page.evaluate(() => window.vantaro.muted()), muted);
+        assert.equal(await page.$eval('#mute', (b) => b.getAttribute('aria-pressed')), String(muted));
+      }
+      await page.close();
+    });
+
+    await t.test('a gamepad', (s) => s.skip('the DevTools protocol has no way to plug a gamepad in'));
+
+    // A whole game with taps to GAME OVER, the score saved under a name;
+    // the table keeps it across a reload, and a second tab defers to the
+    // first and then takes over with the same table.
+    await t.test('a whole game to GAME OVER, its score saved and kept', async () => {
+      const page = await openGame(browser, server.url + '?tick=14');  // its first spin wins
+      let nudge = 0, saved = false;
+      for (let move = 0; move < 500; move++) {
+        await settle(page);
+        const s = JSON.parse(await state(page));
+        if (s.screen === 'prompt' && s.title === 'Save High Score?') {
+          await tap(page, FIRST_ANSWER);
+          await waitForScreen(page, 'names');
+          for (const key of ['v', 'a', 'n', 'Enter']) {
+            await page.keyboard.press(key);
+            await settle(page);
+          }
+          await waitForScreen(page, 'table');
+          assert.equal((await tableNames(page))[0], 'VAN');
+          await tap(page, TABLE_EXIT);
+          saved = true;
+        } else if (s.screen === 'prompt' && s.title === 'GAME OVER') {
+          break;
+        } else {
+          assert.equal(s.screen, 'machine');
+          const at = s.prize ? COLLECT : s.nudges ? HOLD[nudge++ % 4] : s.bank ? COLLECT
+            : s.credit === 0 && s.cash ? COIN : s.credit ? SPIN : RANDOM;
+          await tap(page, at);
+        }
+      }
+      assert.ok(saved, 'the game offered to save its score');
+      assert.equal(await screenTitle(page), 'GAME OVER');
+      await tap(page, FIRST_ANSWER);  // Play Again
+      await waitForScreen(page, 'machine');
+
+      await page.reload({ waitUntil: 'load' });
+      await waitForScreen(page, 'machine');
+      await page.tap('#keys button[data-key="104"]');
+      await waitForScreen(page, 'table');
+      assert.equal((await tableNames(page))[0], 'VAN');
+
+      const second = await openGame(browser, server.url, { waitForMachine: false });
+      await second.waitForSelector('#elsewhere:not([hidden])');
+      assert.equal(await state(second), null);
+      await second.tap('#take-over');
+      await page.close();
+      await waitForScreen(second, 'machine');
+      await second.tap('#keys button[data-key="104"]');
+      await waitForScreen(second, 'table');
+      assert.equal((await tableNames(second))[0], 'VAN');
+      await second.close();
+    });
+
+    await t.test('installable: no installability errors, icons at their sizes', async () => {
+      const page = await openGame(browser, server.url);
+      const session = await page.createCDPSession();
+      const { installabilityErrors } = await session.send('Page.getInstallabilityErrors');
+      assert.deepEqual(installabilityErrors, []);
+      const icons = await page.evaluate(async () => {
+        const manifest = await (await fetch('manifest.webmanifest')).json();
+        return Promise.all(manifest.icons.map(async (icon) => {
+          const bytes = new DataView(await (await fetch(icon.src)).arrayBuffer());
+          return { sizes: icon.sizes, actual: `${bytes.getUint32(16)}x${bytes.getUint32(20)}` };
+        }));
+      });
+      assert.ok(icons.length >= 2);
+      for (const icon of icons) assert.equal(icon.actual, icon.sizes);
+      assert.deepEqual(icons.map((i) => i.sizes).sort(), ['192x192', '512x512']);
+      await page.close();
+    });
+
+    // After one visit the service worker holds the whole site: with the
+    // server gone, a reload still starts the game.
+    await t.test('offline after one visit', async () => {
+      const page = await openGame(browser, server.url);
+      await page.evaluate(() => navigator.serviceWorker.ready);
+      await server.close();
+      await page.reload({ waitUntil: 'load' });
+      await waitForScreen(page, 'machine');
+      await page.close();
+    });
+  } finally {
+    await browser.close();
+    await server.close().catch(() => {});
+  }
+});
+
+async function screenTitle(page) {
+  return JSON.parse(await state(page)).title;
+}

@@ -1,0 +1,151 @@
+// What the browser tests share: the site served on 127.0.0.1, Debian's
+// Chromium driven over the DevTools protocol (puppeteer-core), the game's
+// page at a phone's size, taps at the canvas's place of a frame pixel, and
+// the headless desktop game to hold the page against.
+import { spawnSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { extname, join, normalize } from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+export const SITE = process.env.VANTARO_SITE;
+export const GAME = process.env.VANTARO_GAME;
+export const CHROMIUM = process.env.VANTARO_CHROMIUM || '/usr/bin/chromium';
+
+// Where the machine's buttons are, in frame pixels.
+export const COIN = [199, 210];
+export const SPIN = [199, 302];
+export const COLLECT = [199, 279];
+export const HOLD = [[34, 175], [92, 175], [150, 175], [208, 175]];
+export const FIRST_ANSWER = [60, 300];  // Yes, Play Again
+export const TABLE_EXIT = [120, 300];
+
+export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+const TYPES = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+  '.data': 'application/octet-stream', '.png': 'image/png', '.webmanifest': 'application/manifest+json',
+};
+
+// The site as a static server would serve it; close() takes it off the
+// network, as if the machine were offline.
+export async function serveSite() {
+  const server = createServer((request, response) => {
+    const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = join(SITE, normalize(path.endsWith('/') ? path + 'index.html' : path));
+    if (!file.startsWith(SITE) || !existsSync(file)) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream' });
+    response.end(readFileSync(file));
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return {
+    url: `http://127.0.0.1:${server.address().port}/`,
+    close: () => new Promise((resolve) => { server.closeAllConnections(); server.close(resolve); }),
+  };
+}
+
+export async function launch() {
+  return puppeteer.launch({
+    executablePath: CHROMIUM,
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--autoplay-policy=no-user-gesture-required'],
+  });
+}
+
+// A phone held upright: 390 x 844 CSS pixels at three device pixels each,
+// with touch.
+export const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+
+export async function openGame(browser, url, { viewport = PHONE, waitForMachine = true } = {}) {
+  const page = await browser.newPage();
+  await page.setViewport(viewport);
+  page.on('pageerror', (e) => console.log('page error:', e.message));
+  await page.goto(url, { waitUntil: 'load' });
+  if (waitForMachine) await waitForScreen(page, 'machine');
+  return page;
+}
+
+export const state = (page) => page.evaluate(() => window.vantaro.state());
+export const screen = async (page) => {
+  const s = await state(page);
+  return s ? JSON.parse(s).screen : null;
+};
+
+// Waits until the game waits for input on the named screen (past the
+// splash, when it is the machine).
+export async function waitForScreen(page, name, timeoutMs = 60000) {
+  const end = Date.now() + timeoutMs;
+  while (Date.now() < end) {
+    if ((await screen(page)) === name && (await page.evaluate(() => window.vantaro.waiting()))) return;
+    await sleep(50);
+  }
+  throw new Error(`the game did not come to wait on the ${name} screen; it shows ${await screen(page)}`);
+}
+
+// Waits until the game, having taken what was given, waits for input again.
+export async function settle(page, timeoutMs = 60000) {
+  await sleep(250);
+  const end = Date.now() + timeoutMs;
+  while (Date.now() < end) {
+    if (await page.evaluate(() => window.vantaro.waiting())) return;
+    await sleep(50);
+  }
+  throw new Error('the game never came back to wait for input');
+}
+
+// A finger on frame pixel (x, y), wherever and however large the page
+// draws the canvas.
+export async function tap(page, [x, y]) {
+  const box = await page.$eval('#canvas', (c) => {
+    const r = c.getBoundingClientRect();
+    return { x: r.x, y: r.y, w: r.width, h: r.height };
+  });
+  await page.touchscreen.tap(box.x + (x + 0.5) * box.w / 240, box.y + (y + 0.5) * box.h / 320);
+}
+
+export async function framePng(page) {
+  const url = await page.evaluate(() => window.vantaro.frame());
+  return Buffer.from(url.slice(url.indexOf(',') + 1), 'base64');
+}
+
+// The headless desktop game from the same starting tick, given the same
+// taps each at a moment the game waits for input; its state line and its
+// capture after each tap.
+export function headlessSteps(tick, taps) {
+  const folder = mkdtempSync(join(tmpdir(), 'vantaro-web-'));
+  try {
+    let script = 'wait 8000\n';
+    taps.forEach(([x, y], i) => {
+      script += `tap ${x} ${y}\nwait 8000\nstate ${folder}/${i}.json\ncapture ${folder}/${i}.png\n`;
+    });
+    writeFileSync(join(folder, 'play.txt'), script);
+    const run = spawnSync(GAME, ['--headless', '--start-tick', String(tick), '--script', join(folder, 'play.txt')], {
+      env: { ...process.env, VANTARO_DATA_DIR: join(folder, 'data'), ASAN_OPTIONS: 'detect_leaks=0' },
+      encoding: 'utf8',
+    });
+    if (run.status !== 0) throw new Error(`the headless game failed (${run.status}): ${run.stderr}`);
+    return taps.map((_, i) => ({
+      state: readFileSync(join(folder, `${i}.json`), 'utf8').trim(),
+      png: readFileSync(join(folder, `${i}.png`)),
+    }));
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
+  }
+}
+
+// The high-score table as the page keeps it: the twelve names, best first.
+export async function tableNames(page) {
+  const bytes = await page.evaluate(() => Array.from(Module.FS.readFile('/data/vantarohs.dat')));
+  const names = [];
+  for (let i = 0; i < 12; i++) {
+    const record = bytes.slice(i * 20, i * 20 + 16);
+    const end = record.indexOf(0);
+    names.push(String.fromCharCode(...record.slice(0, end < 0 ? 16 : end)));
+  }
+  return names;
+}
