@@ -352,16 +352,9 @@ void Drain() {
 // Sleeps until an event comes or the clock reaches untilUs, then moves every
 // pending event into the queue.
 void WaitUntil(uint64_t untilUs) {
-    SDL_Event e;
-    if (untilUs == NEVER) {
-        if (SDL_WaitEvent(&e)) Handle(e);
-    } else {
-        const uint64_t now = ClockUs();
-        if (untilUs > now) {
-            const int ms = static_cast<int>(std::min<uint64_t>((untilUs - now + 999) / 1000, 1000000));
-            if (SDL_WaitEventTimeout(&e, ms)) Handle(e);
-        }
-    }
+    const uint64_t now = ClockUs();
+    if (untilUs == NEVER) sdlhost::WaitForEvent(-1);
+    else if (untilUs > now) sdlhost::WaitForEvent(static_cast<int>(std::min<uint64_t>((untilUs - now + 999) / 1000, 1000000)));
     Drain();
 }
 
@@ -481,6 +474,7 @@ void EndDraw() {
         return trace && std::strcmp(trace, "presents") == 0;
     }();
     if (tracePresents) PlatformTrace("present %llu", static_cast<unsigned long long>(now));
+    sdlhost::Presented();
     // The frame timer presents twice a second while nothing changes; the
     // window already shows that frame, so an idle game renders nothing.
     if (std::memcmp(s.shown, s.frame, sizeof s.frame) == 0) return;

@@ -127,7 +127,14 @@ void Stop() {
     }
 }
 
+void WaitForEvent(int timeoutMs) {
+    if (timeoutMs < 0) SDL_WaitEvent(nullptr);
+    else SDL_WaitEventTimeout(nullptr, timeoutMs);
+}
+
 Uint32 WindowFlags() { return SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI; }
+
+void Presented() {}
 
 int ChooseScale(const PlatformOptions& options) {
     if (options.scale > 0) return options.scale;

@@ -24,11 +24,19 @@ std::string NoDisplay(const char* sdlError);
 void Start(const PlatformOptions& options, Uint32 wakeEvent, void (*onRequest)(const std::string& request));
 void Stop();
 
+// Sleeps until an event may have come or timeoutMs have passed (-1: no
+// limit), without taking the event; the backend then takes what came.
+void WaitForEvent(int timeoutMs);
+
 // The window: the flags it is made with and the whole-number scale it opens
 // at (a page opens it at 1 and scales the canvas itself).
 Uint32 WindowFlags();
 int ChooseScale(const PlatformOptions& options);
 void ToggleFullscreen(SDL_Window* window);
+
+// A frame has been presented (its 1/60 s slot reached), for the page's own
+// timing of frames.
+void Presented();
 
 // A message box or the About box. Open shows it and is false when it could
 // not be shown; the backend then polls Closed, keeping the window alive,

@@ -15,7 +15,16 @@ EM_ASYNC_JS(void, ShowPageBox, (int error, const char* title, const char* text),
     await Module.vantaroPage.showBox(error != 0, UTF8ToString(title), UTF8ToString(text));
 });
 
+// Sleeps until the time is up or the page wakes the game for input. SDL's
+// own wait would poll every millisecond, which a browser stretches to four:
+// frames would come late and an idle game would keep the page busy.
+EM_ASYNC_JS(void, WaitForPage, (int timeoutMs), {
+    await Module.vantaroPage.sleep(timeoutMs);
+});
+
 EM_JS(void, TogglePageFullscreen, (), { Module.vantaroPage.toggleFullscreen(); });
+
+EM_JS(void, NotePresent, (), { Module.vantaroPage.presented(performance.now()); });
 
 }  // namespace
 
@@ -31,9 +40,18 @@ std::string NoDisplay(const char* sdlError) { return std::string("the page has n
 void Start(const PlatformOptions&, Uint32, void (*)(const std::string&)) {}
 void Stop() {}
 
+void WaitForEvent(int timeoutMs) {
+    // A gamepad gives no events of its own: it is read when the game looks,
+    // so with one plugged in the game looks every frame.
+    if (SDL_NumJoysticks() > 0 && (timeoutMs < 0 || timeoutMs > 16)) timeoutMs = 16;
+    WaitForPage(timeoutMs);
+}
+
 Uint32 WindowFlags() { return 0; }
 int ChooseScale(const PlatformOptions&) { return 1; }
 void ToggleFullscreen(SDL_Window*) { TogglePageFullscreen(); }
+
+void Presented() { NotePresent(); }
 
 bool OpenBox(Box*, bool error, const std::string& title, const std::string& text, SDL_Window*) {
     ShowPageBox(error, title.c_str(), text.c_str());

@@ -17,10 +17,11 @@
   const running = () => Boolean(window.Module && Module.calledRun);
 
   // The frame at the largest whole scale of device pixels that fits the
-  // viewport, so that every pixel of the machine is a crisp square; where
-  // that would leave more than a sixth of the screen unused (a phone whose
-  // width is not a multiple of 240), scaled to fit instead, with the nearest
-  // pixel sampled. The buttons go in what is left: below the frame when the
+  // viewport, so that every pixel of the machine is a crisp square. On a
+  // dense screen (a phone, whose width is seldom a multiple of 240) where
+  // that would leave more than a sixth of the room unused, it is scaled to
+  // fit instead, the nearest pixel sampled: there the uneven steps are too
+  // small to see. The buttons go in what is left: below the frame when the
   // screen stands upright, beside it when it lies. They never take room
   // from the frame: where none is left they lie over its edge.
   function layout() {
@@ -28,7 +29,7 @@
     const ratio = window.devicePixelRatio || 1;
     const fit = Math.min(vw / WIDTH, vh / HEIGHT);
     const whole = Math.floor(fit * ratio) / ratio;
-    const scale = whole >= fit * 5 / 6 ? whole : fit;
+    const scale = whole > 0 && (ratio < 2 || whole >= fit * 5 / 6) ? whole : fit;
     const w = WIDTH * scale, h = HEIGHT * scale;
     const upright = vh - h >= vw - w;
     const thickness = upright ? 56 : 96;
@@ -42,9 +43,10 @@
         top: (top + h + (room ? 8 : -thickness)) + 'px',
       });
     } else {
+      const column = Math.min(h, 6 * 64);
       Object.assign(keys.style, {
-        flexDirection: 'column', top: top + 'px', height: h + 'px', width: (thickness - 12) + 'px',
-        left: (left + w + (room ? 8 : -thickness)) + 'px',
+        flexDirection: 'column', top: (top + (h - column) / 2) + 'px', height: column + 'px',
+        width: (thickness - 12) + 'px', left: (left + w + (room ? 8 : -thickness)) + 'px',
       });
     }
   }
@@ -120,6 +122,32 @@
   }
   window.addEventListener('keyup', () => setTimeout(showMute, 100));
 
+  // The game's waits: until the time is up, or sooner when input comes
+  // (woken in a task of its own, after SDL has queued the input).
+  let wake = null;
+  function sleep(ms) {
+    return new Promise((resolve) => {
+      const timer = ms >= 0 ? setTimeout(() => { wake = null; resolve(); }, ms) : null;
+      wake = () => {
+        clearTimeout(timer);
+        wake = null;
+        resolve();
+      };
+    });
+  }
+  for (const type of ['pointerdown', 'pointerup', 'pointermove', 'touchstart', 'touchmove', 'touchend', 'touchcancel',
+    'keydown', 'keyup', 'focus', 'blur', 'resize', 'visibilitychange', 'gamepadconnected', 'gamepaddisconnected']) {
+    window.addEventListener(type, () => { if (wake) setTimeout(() => wake && wake(), 0); }, true);
+  }
+
+  // The moments frames were presented, for measuring the page: the first
+  // one always, every one while a recording runs.
+  const timing = { first: null, recording: null };
+  function presented(now) {
+    if (timing.first === null) timing.first = now;
+    if (timing.recording) timing.recording.push(now);
+  }
+
   // For tests and automation: the headless "state" line and "capture".
   window.vantaro = {
     state() {
@@ -145,13 +173,26 @@
     muted() {
       return running() && Module._VantaroMuted() === 1;
     },
+    // performance.now() of the first frame presented, null before it.
+    firstFrame() {
+      return timing.first;
+    },
+    // Records the moment of every present from now on; stop returns them.
+    record() {
+      timing.recording = [];
+    },
+    stopRecording() {
+      const presents = timing.recording || [];
+      timing.recording = null;
+      return presents;
+    },
     ready: false,
   };
 
   function start() {
     window.Module = {
       canvas,
-      vantaroPage: { showBox, toggleFullscreen },
+      vantaroPage: { showBox, toggleFullscreen, presented, sleep },
       preRun: [() => {
         // The data folder: kept in IndexedDB, read back before the game
         // starts; the game's fsync writes it back.
