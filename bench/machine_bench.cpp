@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/machine_setup.h"
 #include "game/machine.h"
 #include "game/paytable.h"
 #include "game/reels.h"
@@ -42,65 +43,6 @@ void Timed(benchmark::State& state, const std::string& name, Body body) {
     if (state.iterations()) NsPerRun[name] = ns / static_cast<double>(state.iterations());
 }
 
-// The game as start-up leaves it: the headless platform, the three
-// pictures, the main window created (which lays out the buttons and draws
-// the whole machine), then a game with some money in every counter.
-struct Game {
-    bool ready = false;
-    Game() {
-        PlatformOptions options;
-        options.backend = BackendKind::Headless;
-        PlatformSelect(options);
-        std::string error;
-        if (!PlatformInit(&error)) return;
-        InitGraphics();
-        SetTuningValues();
-        GapiKeys = GXGetDefaultKeys(GX_NORMALKEYS);
-        const std::string images = std::string(VANTARO_SOURCE_DIR) + "/Images/";
-        if (!LoadBitmapResource(LcdDigitFont, PlatformModule(), L"LCD")) return;
-        if (!LoadBitmapFile(SymbolImage, (images + "fruit.bmp").c_str())) return;
-        SymbolImage.SetTransparent(SymbolImage.pixels[0]);
-        if (!LoadBitmapFile(MachineImage, (images + "machine.bmp").c_str())) return;
-        if (!RegisterMainClass(PlatformModule(), L"FIRSTGX")) return;
-        if (!CreateWindowExW(0, L"FIRSTGX", L"Vantaro", WS_VISIBLE, 0, 0, W, H, nullptr, nullptr, PlatformModule(),
-                             &TheMachine))
-            return;
-        Machine& m = TheMachine;
-        m.credit = 12;
-        m.cash = 135;
-        m.bank = 40;
-        m.prize = 0;
-        m.nudges = 3;
-        m.featureCount = 9;
-        ready = m.screen.pixels != nullptr;
-    }
-};
-
-Machine& M() {
-    static Game game;
-    if (!game.ready) {
-        std::fprintf(stderr, "machine_bench: cannot set up the machine (pictures in %s/Images?)\n",
-                     VANTARO_SOURCE_DIR);
-        std::exit(1);
-    }
-    return TheMachine;
-}
-
-// Every reel moving, each at its own phase, with far to go; held: which
-// reels stand still, faded, as in a spin with holds.
-void StartMoving(ReelSet& reels, unsigned held) {
-    for (int i = 0; i < REEL_COUNT; ++i) {
-        Reel& r = reels.reel[i];
-        r.direction = i % 2;
-        r.speed = static_cast<uint8_t>(ReelStep);
-        r.target = 250;
-        r.done = 0;
-        r.position = (3 * i + 1) % STRIP_LENGTH;
-        r.offset = (r.direction ? 1 : -1) * 10 * i;
-        r.held = (held >> i) & 1;
-    }
-}
-
 void BM_MemcpyFrame(benchmark::State& state) {
     std::vector<uint16_t> a(W * H, 1), b(W * H);
     Timed(state, "memcpy", [&] {
@@ -110,28 +52,19 @@ void BM_MemcpyFrame(benchmark::State& state) {
     });
 }
 
-// One frame of RunReels: the four reel windows drawn, the reel area
-// presented, every reel stepped.
 void BM_SpinFrame(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     const unsigned held = static_cast<unsigned>(state.range(0));
     const std::string name = held ? "spin frame, reels 1 and 3 held" : "spin frame";
     state.SetLabel(held ? "reels 1 and 3 held" : "no holds");
     ReelSet reels;
     StartMoving(reels, held);
-    Timed(state, name, [&] {
-        DrawReels(reels, m.screen);
-        PresentRect(m.screen, 0, REEL_TOP, W, REEL_HEIGHT);
-        StepAll(reels);
-        // Never let a reel arrive: the stop sound belongs to no frame.
-        for (Reel& r : reels.reel)
-            if (r.done > 200) r.done = 0;
-    });
+    Timed(state, name, [&] { SpinFrame(m, reels); });
 }
 
 // DrawReels alone, for the split of a spin frame.
 void BM_DrawReels(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     ReelSet reels;
     StartMoving(reels, 0);
     Timed(state, "DrawReels", [&] {
@@ -157,7 +90,7 @@ void SetWinningReels(ReelSet& reels) {
 // here all four at the largest size of the pulse (scale 150: 75 x 75), then
 // the whole frame presented.
 void BM_WinPulseFrame(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     ReelSet reels;
     SetWinningReels(reels);
     DrawReels(reels, m.screen);
@@ -190,7 +123,7 @@ void BM_WinPulseFrame(benchmark::State& state) {
 // frame restored and presented once more. Its Delay(50) between frames runs
 // on the headless virtual clock and so takes no real time.
 void BM_ShowWinPulse(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     ReelSet reels;
     SetWinningReels(reels);
     DrawReels(reels, m.screen);
@@ -198,7 +131,7 @@ void BM_ShowWinPulse(benchmark::State& state) {
 }
 
 void BM_DrawStatusPanel(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     Timed(state, "DrawStatusPanel", [&] {
         DrawStatusPanel(m);
         benchmark::ClobberMemory();
@@ -206,7 +139,7 @@ void BM_DrawStatusPanel(benchmark::State& state) {
 }
 
 void BM_PanelDraw(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     Timed(state, "PanelDraw", [&] {
         PanelDraw(m.buttons, m.screen);
         benchmark::ClobberMemory();
@@ -214,7 +147,7 @@ void BM_PanelDraw(benchmark::State& state) {
 }
 
 void BM_RedrawAll(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     Timed(state, "RedrawAll", [&] {
         RedrawAll(m);
         benchmark::ClobberMemory();
@@ -225,7 +158,7 @@ void BM_RedrawAll(benchmark::State& state) {
 // blends the 24 cells and presents the whole screen. With the step at 255 a
 // morph is one frame; at 20 (the game's) it is 13.
 void BM_MorphFrame(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     const int32_t step = MorphStep;
     MorphStep = static_cast<int32_t>(state.range(0));
     Timed(state, state.range(0) == 255 ? "morph frame" : "morph, 13 frames", [&] {
@@ -236,7 +169,7 @@ void BM_MorphFrame(benchmark::State& state) {
 }
 
 void BM_DrawPayTable(benchmark::State& state) {
-    Machine& m = M();
+    Machine& m = BenchMachine();
     Timed(state, "DrawPayTable", [&] {
         DrawPayTable(m.screen);
         benchmark::ClobberMemory();

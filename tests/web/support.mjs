@@ -30,11 +30,11 @@ const TYPES = {
 
 // The site as a static server would serve it; close() takes it off the
 // network, as if the machine were offline.
-export async function serveSite() {
+export async function serveSite(site = SITE) {
   const server = createServer((request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = join(SITE, normalize(path.endsWith('/') ? path + 'index.html' : path));
-    if (!file.startsWith(SITE) || !existsSync(file)) {
+    const file = join(site, normalize(path.endsWith('/') ? path + 'index.html' : path));
+    if (!file.startsWith(site) || !existsSync(file)) {
       response.writeHead(404).end();
       return;
     }
