@@ -5,8 +5,8 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  COIN, COLLECT, FIRST_ANSWER, HOLD, SPIN, TABLE_EXIT, framePng, headlessSteps, launch, openGame, serveSite, settle,
-  sleep, state, tableNames, tap, waitForScreen,
+  COIN, COLLECT, FIRST_ANSWER, HOLD, SPIN, TABLE_EXIT, framePng, headlessSteps, launch, openGame, pointOf, serveSite,
+  settle, sleep, state, tableNames, tap, waitForScreen,
 } from './support.mjs';
 
 const RANDOM = [199, 233];
@@ -34,8 +34,15 @@ test('the browser game', async (t) => {
       await page.close();
     });
 
-    await t.test('keys: C buys a credit, Space spins, M and the sound button mute', async () => {
+    await t.test('a second finger is no tap; keys: C buys a credit, Space spins, M and the sound button mute', async () => {
       const page = await openGame(browser, server.url + '?tick=21');
+      const cdp = await page.createCDPSession();
+      const reels = { ...(await pointOf(page, [120, 80])), id: 0 }, coin = { ...(await pointOf(page, COIN)), id: 1 };
+      for (const [type, touchPoints] of [['touchStart', [reels]], ['touchStart', [reels, coin]], ['touchEnd', []]]) {
+        await cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+      }
+      await settle(page);
+      assert.equal(JSON.parse(await state(page)).cash, 25);
       await page.keyboard.press('c');
       await settle(page);
       assert.equal(JSON.parse(await state(page)).credit, 1);

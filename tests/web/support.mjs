@@ -98,14 +98,20 @@ export async function settle(page, timeoutMs = 60000) {
   throw new Error('the game never came back to wait for input');
 }
 
-// A finger on frame pixel (x, y), wherever and however large the page
-// draws the canvas.
-export async function tap(page, [x, y]) {
+// Where frame pixel (x, y) is on the page, wherever and however large the
+// page draws the canvas.
+export async function pointOf(page, [x, y]) {
   const box = await page.$eval('#canvas', (c) => {
     const r = c.getBoundingClientRect();
     return { x: r.x, y: r.y, w: r.width, h: r.height };
   });
-  await page.touchscreen.tap(box.x + (x + 0.5) * box.w / 240, box.y + (y + 0.5) * box.h / 320);
+  return { x: box.x + (x + 0.5) * box.w / 240, y: box.y + (y + 0.5) * box.h / 320 };
+}
+
+// A finger on frame pixel (x, y).
+export async function tap(page, at) {
+  const { x, y } = await pointOf(page, at);
+  await page.touchscreen.tap(x, y);
 }
 
 export async function framePng(page) {
