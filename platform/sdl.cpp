@@ -598,10 +598,7 @@ void ShowBox(bool error, const std::string& title, const std::string& text) {
             sdlhost::Close(&box);
             break;
         }
-        // The box's end is not an event: look for it every 50 ms.
-        SDL_Event e;
-        if (SDL_WaitEventTimeout(&e, 50)) Handle(e);
-        Drain();
+        WaitUntil(ClockUs() + 50 * 1000);  // the box's end is not an event: look every 50 ms
     }
     Drain();  // what came while a box that blocks was up is dropped too
     s.boxUp = false;

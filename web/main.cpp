@@ -18,6 +18,10 @@
 #include "shell/screen_report.h"
 #include "shell/winmain.h"
 
+// The player left the game (Exit Game, or Quit at "Abandon Game?"): a page
+// cannot close itself, so it offers a new game instead.
+EM_JS(void, GameEnded, (), { Module.vantaroPage.ended(); });
+
 // The game's objects read the clock as they are built (a new game seeds its
 // random numbers from it), so the platform, and with it the starting tick,
 // is chosen before them.
@@ -40,6 +44,7 @@ int main() {
     }
     const int status = WinMain(PlatformModule(), nullptr, "", SW_SHOW);
     PlatformShutdown();
+    GameEnded();
     return status;
 }
 

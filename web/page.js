@@ -86,6 +86,14 @@
   }
   boxOk.addEventListener('click', () => closeBox && closeBox());
 
+  // The player left the game: a page cannot close itself, so it offers
+  // the machine again.
+  function ended() {
+    document.getElementById('ended').hidden = false;
+    document.getElementById('play-again').focus();
+  }
+  document.getElementById('play-again').addEventListener('click', () => location.reload());
+
   // Keys the page keeps to itself: F11, and everything while a box is up
   // (Enter, Escape or Space closes it). The rest go on to the game.
   window.addEventListener('keydown', (e) => {
@@ -192,7 +200,7 @@
   function start() {
     window.Module = {
       canvas,
-      vantaroPage: { showBox, toggleFullscreen, presented, sleep },
+      vantaroPage: { showBox, toggleFullscreen, presented, sleep, ended },
       preRun: [() => {
         // The data folder: kept in IndexedDB, read back before the game
         // starts; the game's fsync writes it back.
