@@ -72,9 +72,11 @@ static void ReadOptions(int argc, char** argv) {
     PlatformOptions& platform = Options().platform;
     const GameOptions& o = Options();
     if (o.error.empty() && !o.help && !o.version && o.simulate && platform.dataFolder.empty()) MakeScratchFolder();
-    // One copy per user and data folder. Headless runs are automation: they
-    // neither take nor honour the single-instance rule.
+    // One copy per user and data folder, and the player's settings kept.
+    // Headless runs are automation: they neither take nor honour the
+    // single-instance rule, and leave the settings alone.
     platform.singleInstance = platform.backend == BackendKind::Sdl;
+    platform.keepSettings = platform.backend == BackendKind::Sdl;
     PlatformSelect(platform);
     OptionsRead = true;
 }
@@ -134,7 +136,8 @@ int main(int argc, char** argv) {
     if (!OptionsRead) ReadOptions(argc, argv);
     const GameOptions& options = Options();
     if (!options.error.empty()) {
-        std::fprintf(stderr, "vantaro: %s\n\n%s", options.error.c_str(), UsageText());
+        // What is wrong and where to read more, not the whole help.
+        std::fprintf(stderr, "vantaro: %s\nTry 'vantaro --help'.\n", options.error.c_str());
         return 2;
     }
     if (options.help) {

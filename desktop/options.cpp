@@ -17,13 +17,14 @@ const char* UsageText() {
            "  --data-dir DIR    keep the high scores in DIR\n"
            "  --headless        run without a window, sound or real time (for automation)\n"
            "  --script FILE     with --headless: play the script FILE, then close\n"
-           "  --start-tick N    with --headless: start the virtual clock at N (the random seed)\n"
+           "  --start-tick N    with --headless: start the virtual clock at N (the seed)\n"
            "  --odds            print the exact odds and return of a plain spin and exit\n"
-           "  --simulate N      play N whole games headless (1 to 1000000) and print their figures\n"
-           "  --seed S          with --simulate: start the virtual clock at S (default 1000000)\n"
-           "  --strategy NAME   with --simulate: how the player plays, collect (default) or gamble\n"
+           "  --simulate N      play N games headless (1 to 1000000) and print the figures\n"
+           "  --seed S          with --simulate: start the clock at S (default 1000000)\n"
+           "  --strategy NAME   with --simulate: how to play, collect (default) or gamble\n"
            "  --help            show this help and exit\n"
            "  --version         show the version and exit\n"
+           "A value follows its option as the next word or after '=': --scale=3.\n"
            "\n"
            "Strategies: the player inserts a coin whenever there is no credit and cash\n"
            "remains, and spins; takes every nudge on reels 1, 2, 3, 4, 1, ... in turn; at a\n"
@@ -36,7 +37,12 @@ const char* UsageText() {
            "\n"
            "Keys: mouse or touch press the buttons; 1-4 HOLD/NUDGE; Space SPIN; C Coin;\n"
            "R RANDOM; G GAMBLE; Enter COLLECT; H high scores; P pay table; Q or Esc abandon\n"
-           "the game; Ctrl+Q first HOLD; Ctrl+A about; M mute; F11 full screen.\n"
+           "the game; Ctrl+Q first HOLD; Ctrl+A about; M mute; - and = volume; F11 full\n"
+           "screen. Gamepad: A confirms, B goes back (see man 6 vantaro).\n"
+           "\n"
+           "The window's scale and full screen, mute and the volume are kept from run to\n"
+           "run in $XDG_CONFIG_HOME/vantaro/settings.ini (else ~/.config/vantaro/);\n"
+           "--scale, --fullscreen and --mute hold for one run and are not kept.\n"
            "High scores live in --data-dir, else $VANTARO_DATA_DIR, else\n"
            "$XDG_DATA_HOME/vantaro, else ~/.local/share/vantaro.\n";
 }
@@ -52,17 +58,36 @@ static bool ParseNumber(const char* text, unsigned long long lo, unsigned long l
     return true;
 }
 
-// The value of an option that takes a name: missing, empty, or looking like
-// another option ("--data-dir --mute") is no name.
-static bool IsName(const char* value) { return value && *value && *value != '-'; }
+// The options that take no value.
+static bool IsFlag(const std::string& option) {
+    for (const char* flag : {"--help", "-h", "--version", "--headless", "--fullscreen", "--mute", "--odds"})
+        if (option == flag) return true;
+    return false;
+}
 
 GameOptions ParseOptions(int argc, char** argv) {
     GameOptions o;
     bool startTickGiven = false, seedGiven = false, strategyGiven = false;
     uint32_t seed = 0;
     for (int i = 1; i < argc && o.error.empty(); ++i) {
-        const std::string arg = argv[i];
-        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+        // "--name=value" is "--name value" in one word.
+        const std::string word = argv[i];
+        const size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+        const bool attached = equals != std::string::npos;
+        const std::string arg = word.substr(0, equals), attachedValue = attached ? word.substr(equals + 1) : "";
+        if (attached && IsFlag(arg)) {
+            o.error = arg + " takes no value";
+            break;
+        }
+        // The option's value, taking the next word unless it came after '='.
+        auto value = [&]() -> const char* {
+            if (attached) return attachedValue.c_str();
+            ++i;
+            return i < argc ? argv[i] : nullptr;
+        };
+        // A name: not empty, and as a word of its own not looking like
+        // another option ("--data-dir --mute" forgot the folder).
+        auto name = [&](const char* text) { return text && *text && (attached || *text != '-'); };
         unsigned long long n = 0;
         if (arg == "--help" || arg == "-h") {
             o.help = true;
@@ -75,42 +100,43 @@ GameOptions ParseOptions(int argc, char** argv) {
         } else if (arg == "--mute") {
             o.platform.mute = true;
         } else if (arg == "--scale") {
-            if (!ParseNumber(next, 1, 8, &n)) o.error = "--scale needs a whole number from 1 to 8";
+            if (!ParseNumber(value(), 1, 8, &n)) o.error = "--scale needs a whole number from 1 to 8";
             o.platform.scale = static_cast<int>(n);
-            ++i;
         } else if (arg == "--script") {
-            if (!IsName(next)) o.error = "--script needs a file name";
-            else o.script = next;
-            ++i;
+            const char* file = value();
+            if (!name(file)) o.error = "--script needs a file name";
+            else o.script = file;
         } else if (arg == "--data-dir") {
-            if (!IsName(next)) o.error = "--data-dir needs a folder";
-            else o.platform.dataFolder = next;
-            ++i;
+            const char* folder = value();
+            if (!name(folder)) o.error = "--data-dir needs a folder";
+            else o.platform.dataFolder = folder;
         } else if (arg == "--odds") {
             o.odds = true;
         } else if (arg == "--simulate") {
-            if (!ParseNumber(next, 1, SIMULATE_GAMES_MAX, &n))
+            if (!ParseNumber(value(), 1, SIMULATE_GAMES_MAX, &n))
                 o.error = "--simulate needs a number of games from 1 to " + std::to_string(SIMULATE_GAMES_MAX);
             o.simulate = static_cast<int32_t>(n);
-            ++i;
         } else if (arg == "--seed") {
-            if (!ParseNumber(next, 0, 0xFFFFFFFFull, &n)) o.error = "--seed needs a whole number from 0 to 4294967295";
+            if (!ParseNumber(value(), 0, 0xFFFFFFFFull, &n))
+                o.error = "--seed needs a whole number from 0 to 4294967295";
             seed = static_cast<uint32_t>(n);
             seedGiven = true;
-            ++i;
         } else if (arg == "--strategy") {
+            const char* chosen = value();
             Strategy strategy;
-            if (!next || !StrategyByName(next, &strategy)) o.error = "--strategy needs collect or gamble";
-            else o.strategy = next;
+            if (!chosen || !StrategyByName(chosen, &strategy)) o.error = "--strategy needs collect or gamble";
+            else o.strategy = chosen;
             strategyGiven = true;
-            ++i;
         } else if (arg == "--start-tick") {
-            if (!ParseNumber(next, 0, 0xFFFFFFFFull, &n)) o.error = "--start-tick needs a whole number from 0 to 4294967295";
+            if (!ParseNumber(value(), 0, 0xFFFFFFFFull, &n))
+                o.error = "--start-tick needs a whole number from 0 to 4294967295";
             o.platform.startTick = static_cast<uint32_t>(n);
             startTickGiven = true;
-            ++i;
         } else {
-            o.error = "unknown option '" + arg + "'";
+            std::string shown = word;  // one printable line, whatever was typed
+            for (char& c : shown)
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+            o.error = "unknown option '" + shown + "'";
         }
     }
     if (!o.error.empty()) return o;

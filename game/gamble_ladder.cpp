@@ -109,10 +109,12 @@ Ending TakeTaps(Ladder& l) {
         if (msg.message == WM_LBUTTONDOWN) {
             point = {LOWORD(msg.lParam), HIWORD(msg.lParam)};
         } else if (msg.message == WM_KEYDOWN && !IsKeyRepeat(msg.lParam) &&
-                   (msg.wParam == VK_SPACE || msg.wParam == VK_RETURN)) {
-            // Space is a tap on CLIMB and Enter one on COLLECT, judged by
-            // the lights at this moment as a tap would be.
-            const RECT& button = msg.wParam == VK_SPACE ? ClimbButton : CollectButton;
+                   (msg.wParam == VK_SPACE || msg.wParam == VK_RETURN || msg.wParam == VK_GAMEPAD_A ||
+                    msg.wParam == VK_GAMEPAD_B)) {
+            // Space (the gamepad's A) is a tap on CLIMB and Enter (B) one on
+            // COLLECT, judged by the lights at this moment as a tap would be.
+            const bool climb = msg.wParam == VK_SPACE || msg.wParam == VK_GAMEPAD_A;
+            const RECT& button = climb ? ClimbButton : CollectButton;
             point = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
         } else {
             continue;

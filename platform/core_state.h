@@ -57,7 +57,8 @@ struct CoreState {
     bool stylusDown = false;
     DWORD lastModifiers = 0;
     uint64_t keysDefaulted = 0;  // WM_KEYDOWN messages left to DefWindowProcW
-    bool muteToggled = false;  // switched against the --mute of the options
+    bool muted = false;
+    int volume = 10;  // 0 to VOLUME_STEPS
     bool typingText = false;
     bool muteKeyTaken = false;  // the M that switched the sound: its release is dropped too
     bool displayOpen = false;

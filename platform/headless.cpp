@@ -223,6 +223,8 @@ void Dialog(const std::string& title, const std::string&) {
 
 void ShellCall(DWORD flags) { S().shell.push_back(flags); }
 
+void SoundChanged(bool) {}  // kept in the platform's state alone
+
 }  // namespace
 
 namespace platform {
@@ -248,6 +250,7 @@ const Backend HeadlessBackend = {
     .voiceStop = VoiceStop,
     .voiceStart = VoiceStart,
     .soundCall = SoundCall,
+    .soundChanged = SoundChanged,
     .messageBox = MessageBox,
     .dialog = Dialog,
     .shellCall = ShellCall,

@@ -76,6 +76,9 @@ struct Backend {
     void (*voiceStop)();
     bool (*voiceStart)(const char* path, bool loop);  // false: cannot be played
     void (*soundCall)(const char* path, DWORD flags, const char* outcome);  // for the log
+    // The player switched the sound on or off (muteSwitched) or changed
+    // its volume: the backend applies, shows and keeps it.
+    void (*soundChanged)(bool muteSwitched);
 
     int (*messageBox)(const std::string& text, const std::string& caption);
     // Shows a modal text dialog until the player closes it.

@@ -29,6 +29,11 @@ struct PlatformOptions {
     // The per-user data folder; empty: the one the environment names (see
     // PlatformDataFolder).
     std::string dataFolder;
+    // The player's settings (settings.h) are read at start-up and written
+    // when the player changes one: the desktop program and the page keep
+    // them, tests and automation do not. What the command line asks for
+    // (scale, full screen, mute) holds for the run and is not written.
+    bool keepSettings = false;
     // One copy per user and data folder: a second SDL copy on the same data
     // folder (by its canonical path, so a trailing slash or a symbolic link
     // makes no other folder) hands over to the first.
@@ -76,6 +81,11 @@ void PlatformWarn(const char* format, ...) __attribute__((format(printf, 1, 2)))
 bool PlatformMuted();
 void PlatformToggleMute();
 void PlatformTypingText(bool typing);
+// The sound's volume, 0 to 10 (0 to 100 % in tens), full to begin with.
+// The keys - and = (or +, also on the keypad) turn it down and up a step at
+// any moment, as M mutes, and never reach the game; muting keeps the level.
+int PlatformVolume();
+void PlatformChangeVolume(int steps);
 
 // What the display shows now, the last frame presented, as a 240 x 320 RGB
 // PNG: the very bytes a script's "capture" writes of the same frame.

@@ -25,9 +25,17 @@ static void DeliverSent() {
     }
 }
 
-// The mute key is the platform's own: it works during spins and fades, when
-// the game reads no input.
-static bool TakeMuteKey(CoreState& c, UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers) {
+// The sound keys are the platform's own: they work during spins and fades,
+// when the game reads no input. M mutes (a held key switches once; while the
+// player types text only Ctrl+M does); - and = (+) step the volume, a held
+// key stepping again with each repeat. Their releases are dropped too.
+static bool TakeSoundKey(CoreState& c, UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers) {
+    if (message != WM_KEYDOWN && message != WM_KEYUP) return false;
+    const bool repeat = (static_cast<uintptr_t>(lParam) & 0x40000000u) != 0;
+    if (wParam == VK_OEM_MINUS || wParam == VK_SUBTRACT || wParam == VK_OEM_PLUS || wParam == VK_ADD) {
+        if (message == WM_KEYDOWN) PlatformChangeVolume(wParam == VK_OEM_MINUS || wParam == VK_SUBTRACT ? -1 : 1);
+        return true;
+    }
     if (wParam != 'M') return false;
     if (message == WM_KEYUP && c.muteKeyTaken) {
         c.muteKeyTaken = false;
@@ -35,13 +43,13 @@ static bool TakeMuteKey(CoreState& c, UINT message, WPARAM wParam, LPARAM lParam
     }
     if (message != WM_KEYDOWN || (c.typingText && !(modifiers & MK_CONTROL))) return false;
     c.muteKeyTaken = true;
-    if (!(static_cast<uintptr_t>(lParam) & 0x40000000u)) PlatformToggleMute();  // not a held key's repeat
+    if (!repeat) PlatformToggleMute();
     return true;
 }
 
 void PostInput(UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers) {
     CoreState& c = Core();
-    if (TakeMuteKey(c, message, wParam, lParam, modifiers)) return;
+    if (TakeSoundKey(c, message, wParam, lParam, modifiers)) return;
     HWND target = IsLive(c.focus) ? c.focus : MainWindow();
     if (!target) return;
     MSG msg = {target, message, wParam, lParam, GetTickCount(), {0, 0}, modifiers};

@@ -24,6 +24,7 @@
 #include "platform/core_state.h"
 #include "platform/instance.h"
 #include "platform/sdl_host.h"
+#include "platform/settings.h"
 #include "platform/wave.h"
 
 namespace {
@@ -48,6 +49,16 @@ struct State {
     bool stylusInside = false;
     Uint32 requestEvent = 0;  // a request of another copy, from the listener's thread
     bool boxUp = false;  // a message box or the About box is up: the game takes no input
+    std::string title;  // the window's own title, without a status
+    int windowScale = 0;  // the whole scale the window's size holds
+    uint64_t statusUntilUs = NEVER;  // a status is shown until then
+    uint64_t sizeSettledUs = NEVER;  // the player's sizing of the window is taken then
+
+    // The player's settings as kept in the settings file.
+    std::string settingsPath;  // empty: settings are not kept in this run
+    PlatformSettings kept;
+    std::string keptText;  // the file's text as last read or written
+    bool keepFailed = false;  // said once per run
 
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audioSpec = {};
@@ -55,6 +66,7 @@ struct State {
     const Clip* voice = nullptr;  // guarded by the audio device lock
     size_t voicePos = 0;
     bool voiceLoop = false;
+    int gain = 100;  // the volume's gain in hundredths; guarded by the audio device lock
 };
 
 State& S() {
@@ -162,11 +174,18 @@ int VirtualKey(SDL_Keycode key) {
         case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
         case SDLK_SPACE: return VK_SPACE;
         case SDLK_BACKSPACE: return VK_BACK;
+        case SDLK_MINUS: return VK_OEM_MINUS;
+        case SDLK_EQUALS: case SDLK_PLUS: return VK_OEM_PLUS;
+        case SDLK_KP_MINUS: return VK_SUBTRACT;
+        case SDLK_KP_PLUS: return VK_ADD;
         default: return 0;
     }
 }
 
 // The gamepad reaches the game as the keyboard does: each button is a key.
+// A, B and Start are keys of their own, which every page takes as its
+// confirm, back and Start (A spins and B collects on the machine); the
+// others stand for the keyboard's keys of the machine's buttons and pages.
 struct PadBinding {
     SDL_GameControllerButton button;
     int virtualKey;
@@ -174,9 +193,9 @@ struct PadBinding {
 const PadBinding PadBindings[] = {
     {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},       {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
     {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT},   {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
-    {SDL_CONTROLLER_BUTTON_A, VK_SPACE},          {SDL_CONTROLLER_BUTTON_B, VK_RETURN},
+    {SDL_CONTROLLER_BUTTON_A, VK_GAMEPAD_A},      {SDL_CONTROLLER_BUTTON_B, VK_GAMEPAD_B},
     {SDL_CONTROLLER_BUTTON_X, 'C'},               {SDL_CONTROLLER_BUTTON_Y, 'R'},
-    {SDL_CONTROLLER_BUTTON_BACK, 'G'},            {SDL_CONTROLLER_BUTTON_START, VK_ESCAPE},
+    {SDL_CONTROLLER_BUTTON_BACK, 'G'},            {SDL_CONTROLLER_BUTTON_START, VK_GAMEPAD_MENU},
     {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, '1'},    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, '4'},
     {SDL_CONTROLLER_BUTTON_LEFTSTICK, 'H'},       {SDL_CONTROLLER_BUTTON_RIGHTSTICK, 'P'},
 };
@@ -248,9 +267,75 @@ void ClosePads() {
     Pads().clear();
 }
 
+// Writes the settings when the player changed one. A file that cannot be
+// written costs the settings of the next run, not this one: it is said once.
+void Keep() {
+    State& s = S();
+    if (s.settingsPath.empty()) return;
+    const std::string text = FormatSettings(s.kept);
+    if (text == s.keptText) return;
+    std::string error;
+    if (!SaveSettings(s.settingsPath, s.kept, &error)) {
+        if (!s.keepFailed) PlatformWarn("the settings cannot be kept: %s", error.c_str());
+        s.keepFailed = true;
+        return;
+    }
+    s.keptText = text;
+    sdlhost::SettingsSaved();
+}
+
+// A status line for about two seconds where it does not touch the frame.
+constexpr uint64_t STATUS_US = 2000 * 1000;
+
+void ShowStatus(const std::string& text) {
+    State& s = S();
+    sdlhost::ShowStatus(s.window, s.title, text);
+    s.statusUntilUs = text.empty() ? NEVER : ClockUs() + STATUS_US;
+}
+
+void SoundChanged(bool muteSwitched) {
+    State& s = S();
+    const int volume = PlatformVolume();
+    if (s.audio) SDL_LockAudioDevice(s.audio);
+    s.gain = volume * volume;  // even steps to the ear, more than even steps of amplitude
+    if (s.audio) SDL_UnlockAudioDevice(s.audio);
+    if (muteSwitched) s.kept.mute = PlatformMuted();
+    else s.kept.volume = volume;
+    Keep();
+    const std::string level = "volume " + std::to_string(volume * 100 / VOLUME_STEPS) + "%";
+    if (muteSwitched) ShowStatus(PlatformMuted() ? "Sound off" : "Sound on, " + level);
+    else ShowStatus((char)std::toupper(level[0]) + level.substr(1) + (PlatformMuted() ? " (sound off)" : ""));
+}
+
+// A window the player sized comes back at the whole scale it shows the
+// frame at. The size is taken once the window has kept it a moment: not at
+// every step of a drag, and not from the sizes a switch of full screen
+// passes through (full screen is no size of the player's).
+constexpr uint64_t SIZE_SETTLES_US = 500 * 1000;
+
+void TakeWindowSize() {
+    State& s = S();
+    s.sizeSettledUs = NEVER;
+    if (!s.window || (SDL_GetWindowFlags(s.window) & (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MINIMIZED))) return;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(s.window, &w, &h);
+    const int scale = std::max(1, std::min(w / WIDTH, h / HEIGHT));
+    if (scale == s.windowScale) return;
+    s.windowScale = scale;
+    s.kept.scale = scale;
+    Keep();
+}
+
 void ToggleFullscreen() {
-    sdlhost::ToggleFullscreen(S().window);
+    State& s = S();
+    s.sizeSettledUs = ClockUs() + SIZE_SETTLES_US;
+    sdlhost::ToggleFullscreen(s.window);
     Render();
+    const bool full = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    if (full != s.kept.fullscreen) {
+        s.kept.fullscreen = full;
+        Keep();
+    }
 }
 
 LPARAM Point(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
@@ -310,8 +395,10 @@ void OnWindow(const SDL_WindowEvent& w) {
             platform::InvalidateMain();
             Render();
             break;
-        case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            s.sizeSettledUs = ClockUs() + SIZE_SETTLES_US;
+            [[fallthrough]];
+        case SDL_WINDOWEVENT_EXPOSED:
             // Show the last frame at once, whatever the game is doing; the
             // game also gets its paint message when it next looks.
             platform::InvalidateMain();
@@ -347,11 +434,14 @@ void Handle(const SDL_Event& e) {
 void Drain() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) Handle(e);
+    if (S().statusUntilUs != NEVER && ClockUs() >= S().statusUntilUs) ShowStatus("");
+    if (S().sizeSettledUs != NEVER && ClockUs() >= S().sizeSettledUs) TakeWindowSize();
 }
 
 // Sleeps until an event comes or the clock reaches untilUs, then moves every
 // pending event into the queue.
 void WaitUntil(uint64_t untilUs) {
+    untilUs = std::min({untilUs, S().statusUntilUs, S().sizeSettledUs});  // on time for both
     const uint64_t now = ClockUs();
     if (untilUs == NEVER) sdlhost::WaitForEvent(-1);
     else if (untilUs > now) sdlhost::WaitForEvent(static_cast<int>(std::min<uint64_t>((untilUs - now + 999) / 1000, 1000000)));
@@ -396,12 +486,14 @@ void SetIcon(HICON icon) {
 
 bool CreateWindow(HWND hwnd) {
     State& s = S();
-    const int scale = sdlhost::ChooseScale(s.options);
+    const int scale = sdlhost::ChooseScale(s.options, s.kept.scale);
     Uint32 flags = sdlhost::WindowFlags() | SDL_WINDOW_HIDDEN;
     if (s.options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     s.window = SDL_CreateWindow(platform::Narrow(hwnd->title.c_str()).c_str(), SDL_WINDOWPOS_CENTERED,
                                 SDL_WINDOWPOS_CENTERED, WIDTH * scale, HEIGHT * scale, flags);
     if (!s.window) return false;
+    s.title = platform::Narrow(hwnd->title.c_str());
+    s.windowScale = scale;
     SDL_SetWindowMinimumSize(s.window, WIDTH, HEIGHT);
     PlatformTrace("window %dx%d at scale %d", WIDTH * scale, HEIGHT * scale, scale);
     SetIcon(hwnd->icon);
@@ -501,6 +593,10 @@ void AudioCallback(void*, Uint8* stream, int length) {
             s.voicePos = 0;
             if (!s.voiceLoop) s.voice = nullptr;
         }
+    }
+    if (s.gain != 100) {  // the device plays 16-bit samples
+        Sint16* sample = reinterpret_cast<Sint16*>(stream);
+        for (size_t i = 0; i < done / 2; ++i) sample[i] = static_cast<Sint16>(sample[i] * s.gain / 100);
     }
 }
 
@@ -644,6 +740,18 @@ bool Init(const PlatformOptions& options, std::string* error) {
                      ". Vantaro needs a graphical desktop session; for scripted runs without one use --headless.";
         return false;
     }
+    if (options.keepSettings) {
+        s.settingsPath = SettingsPath();
+        s.kept = LoadSettings(s.settingsPath);
+        s.keptText = FormatSettings(s.kept);
+        s.options.fullscreen = options.fullscreen || s.kept.fullscreen;
+        platform::Core().muted = options.mute || s.kept.mute;
+        platform::Core().volume = s.kept.volume;
+        s.gain = s.kept.volume * s.kept.volume;
+        PlatformTrace("settings %s: scale %d, full screen %s, sound %s, volume %d%%", s.settingsPath.c_str(),
+                      s.kept.scale, s.kept.fullscreen ? "on" : "off", s.kept.mute ? "off" : "on",
+                      s.kept.volume * 100 / VOLUME_STEPS);
+    }
     s.requestEvent = SDL_RegisterEvents(2);
     sdlhost::Start(options, s.requestEvent + 1, OnRequest);
     OpenAudio();
@@ -690,6 +798,7 @@ const Backend SdlBackend = {
     .voiceStop = VoiceStop,
     .voiceStart = VoiceStart,
     .soundCall = SoundCall,
+    .soundChanged = SoundChanged,
     .messageBox = MessageBox,
     .dialog = Dialog,
     .shellCall = ShellCall,

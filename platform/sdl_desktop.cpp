@@ -1,14 +1,17 @@
-// The SDL backend as a desktop program: the driver for the desktop's
-// display, the single instance, closing signals, a window the player sizes,
-// and boxes shown by a helper process.
+// The SDL backend as a desktop program: the drivers for the desktop's
+// display and sound, the screensaver, the single instance, closing signals,
+// a window that fits the screen and the player sizes, and boxes shown by a
+// helper process.
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 
 #include "platform/instance.h"
@@ -80,6 +84,53 @@ void DieWithBoxHelper() {
     if (getppid() != BoxHelperPid) _exit(1);  // the helper went before the line above
 }
 
+bool Exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+// A sound card that plays: an ALSA playback device, /dev/snd/pcmC<card>D<device>p.
+bool SoundCardThere() {
+    DIR* dir = opendir("/dev/snd");
+    if (!dir) return false;
+    bool found = false;
+    while (dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        found = found || (name.rfind("pcmC", 0) == 0 && name.back() == 'p');
+    }
+    closedir(dir);
+    return found;
+}
+
+// The sound drivers worth trying here, in SDL's own order: a sound server
+// whose socket is there, the sound card or OSS device where the device files
+// are. Trying one that is not there is not silent: without a card libasound
+// prints a page of "ALSA lib confmisc.c:... cannot find card '0'" on stderr.
+// Empty when there is nothing to play sound on.
+std::string SoundDrivers() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const char* pipewireRuntime = std::getenv("PIPEWIRE_RUNTIME_DIR");
+    const std::string run = runtime && *runtime ? runtime : "";
+    const std::string pipewireRun = pipewireRuntime && *pipewireRuntime ? pipewireRuntime : run;
+    std::string list;
+    for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+        const std::string driver = SDL_GetAudioDriver(i);
+        bool there = false;
+        if (driver == "pulseaudio") there = Set("PULSE_SERVER") || (!run.empty() && Exists(run + "/pulse/native"));
+        else if (driver == "pipewire")
+            there = Set("PIPEWIRE_REMOTE") || (!pipewireRun.empty() && Exists(pipewireRun + "/pipewire-0"));
+        else if (driver == "alsa") there = SoundCardThere();
+        else if (driver == "dsp") there = Exists("/dev/dsp");
+        if (there) list += (list.empty() ? "" : ",") + driver;
+    }
+    return list;
+}
+
 }  // namespace
 
 extern "C" char** environ;
@@ -95,6 +146,24 @@ void PrepareVideo() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (!(asked && *asked) && !(wayland && *wayland))
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,kmsdrm", SDL_HINT_OVERRIDE);
+    // Sound, which comes up after the video, likewise: only the drivers that
+    // have something to play on are tried, unless SDL_AUDIODRIVER names some.
+    // With none, the list names no driver at all ("none"): the sound stays
+    // closed and the game plays silently, as it does on any failure to open it.
+    const char* askedSound = SDL_getenv("SDL_AUDIODRIVER");
+    if (!(askedSound && *askedSound)) {
+        std::string drivers = SoundDrivers();
+        if (drivers.empty()) drivers = "none";
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, drivers.c_str(), SDL_HINT_OVERRIDE);
+        PlatformTrace("sound drivers to try: %s", drivers.c_str());
+    }
+    // SDL keeps the screensaver off for as long as it has a window, even
+    // with the game left idle at the machine for hours. Vantaro lets it
+    // start: a player who plays clicks and presses keys, and that input
+    // keeps any screensaver away by itself; what the machine does between
+    // two presses (a spin, a fade) takes seconds, not the minutes a
+    // screensaver waits. SDL_VIDEO_ALLOW_SCREENSAVER=0 still keeps it off.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
 }
 
 std::string NoDisplay(const char* sdlError) {
@@ -136,12 +205,30 @@ Uint32 WindowFlags() { return SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI; }
 
 void Presented() {}
 
-int ChooseScale(const PlatformOptions& options) {
-    if (options.scale > 0) return options.scale;
+// By default the largest scale, at most 4, whose window takes no more than
+// 85 % of the desktop's usable height. A scale asked for (or kept from the
+// last run) is taken as far as the window fits in the usable area at all;
+// beyond, the largest that does. Only --scale's fallback is said: a kept
+// scale that no longer fits (another screen) is the player's own.
+int ChooseScale(const PlatformOptions& options, int keptScale) {
+    const int asked = options.scale > 0 ? options.scale : keptScale;
     SDL_Rect usable;
-    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 2;
-    return std::clamp(static_cast<int>(usable.h * 0.85) / HEIGHT, 1, 4);
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return asked > 0 ? asked : 2;
+    if (asked <= 0) return std::clamp(static_cast<int>(usable.h * 0.85) / HEIGHT, 1, 4);
+    const int fits = std::max(1, std::min(usable.w / WIDTH, usable.h / HEIGHT));
+    if (asked <= fits) return asked;
+    const bool byHeight = usable.h / HEIGHT <= usable.w / WIDTH;
+    if (options.scale > 0)
+        PlatformWarn("--scale %d does not fit this screen (%d pixels %s); using %d", asked,
+                     byHeight ? usable.h : usable.w, byHeight ? "high" : "wide", fits);
+    return fits;
 }
+
+void ShowStatus(SDL_Window* window, const std::string& title, const std::string& text) {
+    if (window) SDL_SetWindowTitle(window, (text.empty() ? title : title + " \u2014 " + text).c_str());
+}
+
+void SettingsSaved() {}
 
 void ToggleFullscreen(SDL_Window* window) {
     const bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
@@ -194,6 +281,7 @@ int PlatformBoxHelper(int argc, char** argv) {
     // The game's window as the box's owner, which the window system then
     // keeps the box above.
     SDL_Window* owner = nullptr;
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");  // as the game's own window does
     const unsigned long window = std::strtoul(argv[3], nullptr, 10);
     if (window && SDL_Init(SDL_INIT_VIDEO) == 0)
         owner = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(window)));

@@ -29,10 +29,18 @@ void Stop();
 void WaitForEvent(int timeoutMs);
 
 // The window: the flags it is made with and the whole-number scale it opens
-// at (a page opens it at 1 and scales the canvas itself).
+// at (a page opens it at 1 and scales the canvas itself): the options' scale,
+// else the one the player's settings keep (0: none), else one that fits.
 Uint32 WindowFlags();
-int ChooseScale(const PlatformOptions& options);
+int ChooseScale(const PlatformOptions& options, int keptScale);
 void ToggleFullscreen(SDL_Window* window);
+
+// A short status (the volume, the sound switched on or off) where it does
+// not touch the frame: the desktop puts it in the window's title after the
+// title itself; a page shows it beside the frame. Empty text takes it away.
+void ShowStatus(SDL_Window* window, const std::string& title, const std::string& text);
+// The settings file has been written: a page stores it in the browser.
+void SettingsSaved();
 
 // A frame has been presented (its 1/60 s slot reached), for the page's own
 // timing of frames.

@@ -26,6 +26,14 @@ EM_JS(void, TogglePageFullscreen, (), { Module.vantaroPage.toggleFullscreen(); }
 
 EM_JS(void, NotePresent, (), { Module.vantaroPage.presented(performance.now()); });
 
+EM_JS(void, ShowPageStatus, (const char* text), { Module.vantaroPage.showStatus(UTF8ToString(text)); });
+
+// The files written since the page started, into the browser's storage; a
+// high-score save waits for its own (fsync), the settings need not.
+EM_JS(void, StoreFiles, (), {
+    FS.syncfs(false, (error) => { if (error) console.warn('vantaro: the settings cannot be stored:', error); });
+});
+
 }  // namespace
 
 // web/library.js: brings in the JavaScript SDL calls on.
@@ -48,7 +56,11 @@ void WaitForEvent(int timeoutMs) {
 }
 
 Uint32 WindowFlags() { return 0; }
-int ChooseScale(const PlatformOptions&) { return 1; }
+int ChooseScale(const PlatformOptions&, int) { return 1; }
+
+void ShowStatus(SDL_Window*, const std::string&, const std::string& text) { ShowPageStatus(text.c_str()); }
+
+void SettingsSaved() { StoreFiles(); }
 void ToggleFullscreen(SDL_Window*) { TogglePageFullscreen(); }
 
 void Presented() { NotePresent(); }

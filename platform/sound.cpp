@@ -1,16 +1,30 @@
 // The rules of one-voice playback; the backends only play, stop and report.
 #include "platform/sound.h"
 
+#include <algorithm>
+
 #include "platform/core_state.h"
+#include "platform/settings.h"
 
 using namespace platform;
 
-bool PlatformMuted() { return PlatformCurrentOptions().mute != Core().muteToggled; }
+bool PlatformMuted() { return Core().muted; }
 
 void PlatformToggleMute() {
-    Core().muteToggled = !Core().muteToggled;
+    Core().muted = !Core().muted;
     if (PlatformMuted()) Current().voiceStop();
     PlatformTrace("sound %s", PlatformMuted() ? "off" : "on");
+    Current().soundChanged(true);
+}
+
+int PlatformVolume() { return Core().volume; }
+
+void PlatformChangeVolume(int steps) {
+    const int volume = std::clamp(Core().volume + steps, 0, VOLUME_STEPS);
+    if (volume == Core().volume) return;
+    Core().volume = volume;
+    PlatformTrace("sound volume %d%%", volume * 100 / VOLUME_STEPS);
+    Current().soundChanged(false);
 }
 
 void PlatformTypingText(bool typing) { Core().typingText = typing; }

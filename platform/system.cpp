@@ -81,6 +81,7 @@ void PlatformSelect(const PlatformOptions& options) {
 
 bool PlatformInit(std::string* error) {
     ResetCore();
+    Core().muted = Options().mute;
     CatchCloseSignals();
     if (!Chosen->init(Options(), error)) {
         ReleaseCloseSignals();
@@ -147,17 +148,22 @@ static std::string Absolute(const std::string& path) {
 std::string PlatformDataFolder() {
     if (!Options().dataFolder.empty()) return Absolute(Options().dataFolder);
     if (const char* dir = std::getenv("VANTARO_DATA_DIR"); dir && *dir) return Absolute(dir);
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/vantaro";
+    return UserFolder("XDG_DATA_HOME", ".local/share") + "/vantaro";
+}
+
+std::string UserFolder(const char* variable, const char* underHome) {
+    if (const char* xdg = std::getenv(variable); xdg && *xdg == '/') return xdg;
     const char* home = std::getenv("HOME");
     if (!home || !*home) {
         const passwd* user = getpwuid(getuid());
         home = user ? user->pw_dir : "/tmp";
     }
-    return std::string(home) + "/.local/share/vantaro";
+    return std::string(home) + "/" + underHome;
 }
 
-bool PlatformMakeDataFolder(std::string* error) {
-    const std::string path = PlatformDataFolder();
+bool PlatformMakeDataFolder(std::string* error) { return MakeFolders(PlatformDataFolder(), error); }
+
+bool MakeFolders(const std::string& path, std::string* error) {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);
         if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
@@ -243,9 +249,8 @@ int CreateRegularFile(const char* path, std::string* error) {
     return fd;
 }
 
-bool WriteRegularFile(const char* path, const std::string& data, std::string* error) {
-    const int fd = CreateRegularFile(path, error);
-    if (fd < 0) return false;
+// Writes all of data to fd, then, with sync, to the disk; closes fd.
+static bool WriteAndClose(int fd, const std::string& data, bool sync, std::string* error) {
     bool ok = true;
     for (size_t done = 0; ok && done < data.size();) {
         const ssize_t n = write(fd, data.data() + done, data.size() - done);
@@ -257,10 +262,39 @@ bool WriteRegularFile(const char* path, const std::string& data, std::string* er
             done += static_cast<size_t>(n);
         }
     }
+    if (ok && sync && fsync(fd) != 0) {
+        *error = std::strerror(errno);
+        ok = false;
+    }
     if (close(fd) != 0 && ok) {
         *error = std::strerror(errno);
         ok = false;
     }
+    return ok;
+}
+
+bool WriteRegularFile(const char* path, const std::string& data, std::string* error) {
+    const int fd = CreateRegularFile(path, error);
+    return fd >= 0 && WriteAndClose(fd, data, false, error);
+}
+
+bool ReplaceRegularFile(const char* path, const std::string& data, std::string* error) {
+    const std::string temporary = std::string(path) + ".tmp";
+    const int fd = CreateRegularFile(temporary.c_str(), error);
+#ifdef __EMSCRIPTEN__
+    // In a page the file system is memory, stored in the browser whole and
+    // only once the new file has its name; a sync here would store the
+    // temporary file alone, and keep the game waiting while it does.
+    constexpr bool sync = false;
+#else
+    constexpr bool sync = true;
+#endif
+    bool ok = fd >= 0 && WriteAndClose(fd, data, sync, error);
+    if (ok && std::rename(temporary.c_str(), path) != 0) {
+        *error = std::strerror(errno);
+        ok = false;
+    }
+    if (!ok && fd >= 0) unlink(temporary.c_str());
     return ok;
 }
 

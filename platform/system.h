@@ -54,6 +54,17 @@ bool ReadRegularFile(const char* path, size_t maxBytes, std::string* data, std::
 int CreateRegularFile(const char* path, std::string* error);
 // The file made anew (as above) with exactly these bytes.
 bool WriteRegularFile(const char* path, const std::string& data, std::string* error);
+// The file replaced whole: written to path.tmp, synced to the disk and
+// renamed over path, so that a reader finds the old bytes or the new, never
+// a part of them. (A page stores its files in the browser afterwards.)
+bool ReplaceRegularFile(const char* path, const std::string& data, std::string* error);
+
+// A folder of the user's by the XDG rule: the absolute path the variable
+// holds ($XDG_DATA_HOME, $XDG_CONFIG_HOME), else underHome in the home folder.
+std::string UserFolder(const char* variable, const char* underHome);
+// Creates the folder and its parents where missing; false with the folder
+// that could not be made and the system's reason in *error.
+bool MakeFolders(const std::string& path, std::string* error);
 
 // Wide strings of this program are UTF-32; narrow ones UTF-8.
 size_t WideToNarrow(const WCHAR* wide, char* out, size_t outSize);

@@ -161,6 +161,15 @@ constexpr int VK_UP = 0x26;
 constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_F11 = 0x7A;
+constexpr int VK_ADD = 0x6B;        // the keypad's +
+constexpr int VK_SUBTRACT = 0x6D;   // the keypad's -
+constexpr int VK_OEM_PLUS = 0xBB;   // the = / + key
+constexpr int VK_OEM_MINUS = 0xBD;  // the - key
+// A gamepad's south and east face buttons and its Start (menu) button, keys
+// of their own: each page takes them as its confirm, back and Start.
+constexpr int VK_GAMEPAD_A = 0xC3;
+constexpr int VK_GAMEPAD_B = 0xC4;
+constexpr int VK_GAMEPAD_MENU = 0xCF;
 
 // PeekMessageW.
 constexpr UINT PM_NOREMOVE = 0x0000;

@@ -255,7 +255,13 @@ HWND FindWindowW(const WCHAR* className, const WCHAR* title) {
 
 BOOL SetForegroundWindow(HWND hwnd) {
     hwnd = reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(hwnd) & ~static_cast<uintptr_t>(1));
-    if (hwnd && hwnd->remote) return InstanceSendRaise(hwnd->className, hwnd->title) ? TRUE : FALSE;
+    if (hwnd && hwnd->remote) {
+        // The hand-over to the copy already running: whoever started this
+        // one is told why no window of its own appears.
+        if (!InstanceSendRaise(hwnd->className, hwnd->title)) return FALSE;
+        PlatformWarn("%s is already running; brought it to the front", Narrow(hwnd->title.c_str()).c_str());
+        return TRUE;
+    }
     if (!IsLive(hwnd)) return FALSE;
     Core().foreground = hwnd;
     if (!hwnd->dialog) {

@@ -27,6 +27,9 @@ void FormatHighScoreRow(char* text, int size, int rank, const char* name, int32_
     if (n > ROW_CHARACTERS_MAX) std::snprintf(text, static_cast<size_t>(size), "%2d %.12s %d", rank, shown, score);
 }
 
+// The gamepad's A and B leave the table, as Exit does.
+constexpr PanelKey LeaveKeys[] = {{VK_GAMEPAD_A, 1}, {VK_GAMEPAD_B, 1}};
+
 int ShowHighScoreTable(Surface& screen, int32_t highlight) {
     HighScoreRecord records[HIGH_SCORE_RECORDS];
     if (!ReadHighScores(records)) return 0;
@@ -47,5 +50,5 @@ int ShowHighScoreTable(Surface& screen, int32_t highlight) {
     }
     FadeIn(screen, MakeColour(0, 0, 0), FadeStep);
     DiscardPendingMessages();  // taps made during the fades do not count
-    return PanelModalLoop(panel);
+    return PanelModalLoop(panel, LeaveKeys, 2);
 }

@@ -183,12 +183,16 @@ int EnterName(Surface& s, char* name) {
     FadeIn(s, black, FadeStep);
 
     // Typed letters, Backspace and Enter, besides the buttons and the
-    // device keys.
+    // device keys; the gamepad's A selects the letter shown, B deletes and
+    // Start is OK.
     constexpr int TYPED = 100;  // TYPED + 0 to 25: that letter was typed
-    PanelKey keys[28];
+    PanelKey keys[31];
     for (int i = 0; i < 26; ++i) keys[i] = {'A' + i, TYPED + i};
     keys[26] = {VK_BACK, REMOVE};
     keys[27] = {VK_RETURN, OK};
+    keys[28] = {VK_GAMEPAD_A, SELECT};
+    keys[29] = {VK_GAMEPAD_B, REMOVE};
+    keys[30] = {VK_GAMEPAD_MENU, OK};
 
     int current = 0, drawn = 0;
     size_t length = std::strlen(name);
@@ -208,7 +212,7 @@ int EnterName(Surface& s, char* name) {
             redraw = false;
             drawn = current;
         }
-        int result = PanelModalLoop(panel, keys, 28);
+        int result = PanelModalLoop(panel, keys, 31);
         if (result >= TYPED && result < TYPED + 26) {
             // A typed letter is shown, with its morph, and selected.
             current = result - TYPED;
@@ -249,7 +253,7 @@ int EnterName(Surface& s, char* name) {
                 redraw = true;
                 break;
             default:
-                break;  // Start does nothing here
+                break;  // the device's Start (Esc) does nothing here
         }
     }
 }

@@ -38,6 +38,9 @@ void DrawCombo(Surface& screen, Surface& scratch, const char* title, const uint8
     DrawText(screen, text, 178, y + 24, black);
 }
 
+// The gamepad's A and B leave, as Exit does.
+constexpr PanelKey LeaveKeys[] = {{VK_GAMEPAD_A, 1}, {VK_GAMEPAD_B, 1}};
+
 void AddExitButton(ButtonPanel& panel) {
     PanelInit(panel);
     PanelAdd(panel, 1, "Exit", 20, 290, 200, 20, 0);
@@ -76,6 +79,6 @@ void ShowPayTable(Surface& screen) {
     ButtonPanel panel;  // the Exit button as drawn, for the wait
     AddExitButton(panel);
     FadeIn(screen, black, FadeStep);
-    PanelModalLoop(panel);  // Exit, any device button, or quitting: all leave
+    PanelModalLoop(panel, LeaveKeys, 2);  // Exit, A, B, any device button, or quitting: all leave
     FadeOut(screen, black, FadeStep);
 }

@@ -18,10 +18,11 @@ namespace {
 
 uint16_t Black() { return MakeColour(0, 0, 0); }
 
-// Enter answers with the button that keeps the player's game or score.
-constexpr PanelKey EnterFirst[] = {{VK_RETURN, 1}};
-constexpr PanelKey EnterSecond[] = {{VK_RETURN, 2}};
-constexpr PanelKey YesOrNo[] = {{VK_RETURN, 1}, {'Y', 1}, {'N', 2}};
+// Enter answers with the button that keeps the player's game or score, and
+// so does the gamepad's A; its B gives the other answer.
+constexpr PanelKey EnterFirst[] = {{VK_RETURN, 1}, {VK_GAMEPAD_A, 1}, {VK_GAMEPAD_B, 2}};
+constexpr PanelKey EnterSecond[] = {{VK_RETURN, 2}, {VK_GAMEPAD_A, 2}, {VK_GAMEPAD_B, 1}};
+constexpr PanelKey YesOrNo[] = {{VK_RETURN, 1}, {'Y', 1}, {'N', 2}, {VK_GAMEPAD_A, 1}, {VK_GAMEPAD_B, 2}};
 
 // Draws the prompt over the whole screen, fades it in, waits for the
 // answer (a button, or one of the keys) and fades out to black.

@@ -129,7 +129,7 @@ int PanelModalLoop(const ButtonPanel& panel, const PanelKey* keys, int keyCount)
             if (key == device.vkDown) return PANEL_KEY_DOWN;
             if (key == device.vkLeft) return PANEL_KEY_LEFT;
             if (key == device.vkRight) return PANEL_KEY_RIGHT;
-            if (key == device.vkStart) return PANEL_KEY_START;
+            if (key == device.vkStart || key == VK_GAMEPAD_MENU) return PANEL_KEY_START;
             continue;
         }
         if (msg.message == WM_LBUTTONDOWN) {

@@ -67,7 +67,8 @@ int PanelTap(const ButtonPanel& panel, HWND window, UINT message, WPARAM wParam,
 // visible and enabled. 1 when a command was posted.
 int PanelPress(const ButtonPanel& panel, HWND window, int id);
 
-// A key of the desktop keyboard that answers a page, and what it answers.
+// A key of the desktop keyboard or the gamepad that answers a page, and what
+// it answers.
 struct PanelKey {
     int virtualKey;
     int result;
@@ -76,8 +77,9 @@ struct PanelKey {
 bool IsKeyRepeat(LPARAM keyFlags);
 
 // Waits for a stylus-down on a button (its id), a device button (a
-// PANEL_KEY_ result) or, first of all, one of the page's own keys (its
-// result; held-key repeats do not count); 0 when the program is quitting,
-// with the quit message posted again for the main loop. Other keys and taps
-// are dropped; every other message is dispatched as usual.
+// PANEL_KEY_ result; the gamepad's Start is the device's Start) or, first of
+// all, one of the page's own keys (its result; held-key repeats do not
+// count); 0 when the program is quitting, with the quit message posted again
+// for the main loop. Other keys and taps are dropped; every other message is
+// dispatched as usual.
 int PanelModalLoop(const ButtonPanel& panel, const PanelKey* keys = nullptr, int keyCount = 0);

@@ -31,7 +31,7 @@ const ButtonPlace MainButtons[] = {
     {CMD_SPIN, "SPIN", 164, 292, 70, 20},
 };
 
-// The desktop keyboard's way to the same buttons.
+// The desktop keyboard's and the gamepad's way to the same buttons.
 struct KeyPress {
     int virtualKey;
     WORD command;
@@ -39,6 +39,7 @@ struct KeyPress {
 const KeyPress MachineKeys[] = {
     {'1', CMD_HOLD1}, {'2', CMD_HOLD2},    {'3', CMD_HOLD3},     {'4', CMD_HOLD4},        {VK_SPACE, CMD_SPIN},
     {'C', CMD_COIN},  {'R', CMD_RANDOM},   {'G', CMD_GAMBLE},    {VK_RETURN, CMD_COLLECT},
+    {VK_GAMEPAD_A, CMD_SPIN},              {VK_GAMEPAD_B, CMD_COLLECT},
 };
 
 }  // namespace
@@ -125,7 +126,7 @@ static LRESULT OnKeyDown(Machine* machine, HWND hwnd, UINT message, WPARAM wPara
         FadeIn(machine->screen, black, FadeStep);
         return 0;
     }
-    if (key == GapiKeys.vkStart || key == GapiKeys.vkC) {
+    if (key == GapiKeys.vkStart || key == GapiKeys.vkC || key == VK_GAMEPAD_MENU) {
         if (ConfirmAbandon(*machine)) DestroyWindow(hwnd);
         return 0;
     }

@@ -1,14 +1,13 @@
-// The screens around the machine, in the running game: the splash, the
-// prompts that end a game, the high-score table, name entry and the pay
-// table; their answers to every result of the panel's loop, and their
-// pictures.
+// The machine and the screens around it, in the running game: the splash,
+// the prompts that end a game, the high-score table, name entry and the pay
+// table; their answers to every result of the panel's loop, and golden
+// pictures of them and of the machine.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <map>
 
 #include "game/money.h"
@@ -21,10 +20,7 @@
 #include "screens/prompts.h"
 #include "screens/splash.h"
 #include "shell/panel.h"
-#include "shell/program.h"
-#include "shell/screen_report.h"
 #include "tests/machine_fixture.h"
-#include "tests/support.h"
 
 namespace {
 
@@ -36,29 +32,25 @@ struct Answer {
 };
 
 const GXKeyList Keys = GXGetDefaultKeys(GX_NORMALKEYS);
-
-void Press(short key) { headless::Key(key, 0); }
+std::function<void()> Press(short key) {
+    return [key] { headless::Key(key, 0); };
+}
 
 std::vector<Answer> AllAnswers(POINT first, POINT second) {
-    return {{"first button", [=] { headless::Tap(first.x, first.y); }},
-            {"second button", [=] { headless::Tap(second.x, second.y); }},
-            {"up", [] { Press(Keys.vkUp); }},
-            {"down", [] { Press(Keys.vkDown); }},
-            {"left", [] { Press(Keys.vkLeft); }},
-            {"right", [] { Press(Keys.vkRight); }},
-            {"start", [] { Press(Keys.vkStart); }},
-            {"quitting", [] { PostQuitMessage(0); }}};
+    std::vector<Answer> all = {{"first button", [=] { headless::Tap(first.x, first.y); }},
+                               {"second button", [=] { headless::Tap(second.x, second.y); }}};
+    for (auto [what, key] : {std::pair{"up", Keys.vkUp}, {"down", Keys.vkDown}, {"left", Keys.vkLeft},
+                             {"right", Keys.vkRight}, {"start", Keys.vkStart}})
+        all.push_back({what, Press(key)});
+    all.push_back({"quitting", [] { PostQuitMessage(0); }});
+    return all;
 }
 
 const POINT PromptFirst = {60, 300}, PromptSecond = {180, 300};
 
 struct Screens : MachineTest {
     std::vector<std::string> seen;  // the screens the player was shown, in order
-    void SetUp() override {
-        MachineTest::SetUp();
-        Reset(m);
-        RedrawAll(m);
-    }
+    void SetUp() override { NewGame(); }
     // Notes which screen is up whenever the game looks at its input.
     void Watch() {
         At(headless::NowUs() + 50000, [this] {
@@ -71,9 +63,7 @@ struct Screens : MachineTest {
     // screen has come up.
     void AnswerLater(const Answer& a, uint32_t ms = 1000) {
         After(ms, [] {
-            Press(Keys.vkA);
-            Press(Keys.vkB);
-            Press(Keys.vkC);
+            for (short key : {Keys.vkA, Keys.vkB, Keys.vkC}) headless::Key(key, 0);
         });
         After(ms + 100, a.give);
     }
@@ -85,9 +75,7 @@ struct Screens : MachineTest {
         }
     }
     void Restart() {
-        Start(1000000);
-        Reset(m);
-        RedrawAll(m);
+        NewGame();
         seen.clear();
     }
     // Runs body on a fresh machine once for every answer, given once the
@@ -175,15 +163,6 @@ TEST_F(Screens, TheTableLeavesOnExitOrAnyDeviceButtonAndIgnoresEarlyInput) {
     EXPECT_EQ(headless::Presents().size(), presents);
 }
 
-TEST_F(Screens, ThePayTableLeavesOnExitOrAnyDeviceButton) {
-    EachAnswer({120, 300}, {120, 300}, [this](const std::string&) {
-        ShowPayTable(m.screen);  // returns: the answer was taken
-        EXPECT_TRUE(Saw("paytable"));
-        EXPECT_FALSE(Saw("table"));
-        EXPECT_EQ(headless::Frame(), std::vector<uint16_t>(240 * 320, 0));  // faded out
-    });
-}
-
 // Name entry, driven by its buttons and keys; the result and the name.
 struct NameEntry : Screens {
     char name[13] = "";
@@ -200,22 +179,21 @@ struct NameEntry : Screens {
         }
         result = EnterName(m.screen, name);
     }
-    static void Tap(int x, int y) { headless::Tap(x, y); }
 };
 
-const auto Ok = [] { NameEntry::Tap(40, 300); };
-const auto Cancel = [] { NameEntry::Tap(200, 300); };
-const auto Previous = [] { NameEntry::Tap(55, 110); };
-const auto Next = [] { NameEntry::Tap(195, 110); };
-const auto Select = [] { NameEntry::Tap(85, 240); };
-const auto Delete = [] { NameEntry::Tap(155, 240); };
+const auto Ok = [] { headless::Tap(40, 300); };
+const auto Cancel = [] { headless::Tap(200, 300); };
+const auto Previous = [] { headless::Tap(55, 110); };
+const auto Next = [] { headless::Tap(195, 110); };
+const auto Select = [] { headless::Tap(85, 240); };
+const auto Delete = [] { headless::Tap(155, 240); };
 
 // Up appends the letter shown, as Select does; Delete takes the last off,
 // and deleting nothing is nothing. Twelve letters at most, kept as edited
 // also after Cancel; OK with none is an empty name; quitting answers 0.
 TEST_F(NameEntry, LettersAreSpelledWithTheButtonsAndTheKeysUpToTwelve) {
-    Run({Previous, Select, [] { Press(Keys.vkRight); }, [] { Press(Keys.vkUp); }, Next, Select, Delete,
-         [] { Press(Keys.vkDown); }, [] { Press(Keys.vkStart); }, Select, Ok});
+    Run({Previous, Select, Press(Keys.vkRight), Press(Keys.vkUp), Next, Select, Delete, Press(Keys.vkDown),
+         Press(Keys.vkStart), Select, Ok});
     EXPECT_EQ(result, 1);
     EXPECT_STREQ(name, "ZB");  // Z, then A (Up appends), B appended and deleted twice, B again
     EXPECT_EQ(letters.front(), 0);  // it starts on A
@@ -240,33 +218,12 @@ TEST_F(NameEntry, LettersAreSpelledWithTheButtonsAndTheKeysUpToTwelve) {
     }
 }
 
-TEST_F(NameEntry, AChangeOfLetterIsAMorphOfThirteenFrames) {
-    KillTimer(hwnd, 1);  // no frame-timer presents in between
-    uint64_t tapped = 0;
-    size_t burst = 0;
-    Run({[&] {
-             tapped = headless::NowUs();
-             Next();
-         },
-         [&] {
-             // The run of presents a frame apart that followed the tap.
-             uint64_t last = 0;
-             for (uint64_t us : headless::Presents()) {
-                 if (us < tapped) continue;
-                 if (burst && us - last > 20000) break;
-                 ++burst;
-                 last = us;
-             }
-         },
-         Cancel});
-    EXPECT_EQ(burst, 13u + 1u);  // the morph, then the new letter
-}
-
-// The first frames of a morph of A into B, as presented.
+// The frames of a morph of A into B, as presented.
 std::vector<std::vector<uint16_t>> MorphFrames;
 void KeepFrame(void*) { MorphFrames.push_back(headless::Frame()); }
 
 TEST_F(Screens, PicturesOfEveryScreen) {
+    KillTimer(hwnd, 1);  // no frame-timer presents in between
     std::map<std::string, std::vector<uint16_t>> shots;
     // The picture once the screen is up, and then the tap that leaves it.
     auto shoot = [&](const std::string& name, int x, int y) {
@@ -288,7 +245,8 @@ TEST_F(Screens, PicturesOfEveryScreen) {
     shoot("table_highlight", 120, 300);
     ShowHighScoreTable(m.screen, 4);
 
-    // Name entry on A, and the fifth frame of its change to B.
+    // Name entry on A, and the fifth frame of its change to B: thirteen
+    // frames of the morph, then the new letter.
     char name[13] = "";
     After(1000, [&] { shots["names_a"] = headless::Frame(); });
     After(1100, [] {
@@ -298,7 +256,7 @@ TEST_F(Screens, PicturesOfEveryScreen) {
     After(2000, [] { headless::SetPresentWatcher(nullptr, nullptr); });
     After(2100, [] { headless::Tap(200, 300); });
     EnterName(m.screen, name);
-    ASSERT_GE(MorphFrames.size(), 13u);
+    ASSERT_EQ(MorphFrames.size(), 13u + 1u);
     shots["names_morph"] = MorphFrames[4];
 
     shoot("paytable", 120, 300);
@@ -333,6 +291,37 @@ TEST_F(Screens, TheSplashShowsThePictureOrTheDrawnTitleAndEndsOnAFreshMachine) {
     EXPECT_EQ(frames.size(), 7u + 72u + 7u + 7u);
     ExpectGolden("splash_drawn", frames[6]);
     EXPECT_EQ(frames.back(), Screen());
+}
+
+using Pictures = MachineTest;
+
+// A new game as a fresh program has it; a reel held by its button; nudges
+// offered with the feature flag; a prize waiting over a large bank.
+TEST_F(Pictures, TheMachineNewWithAHeldReelNudgesOfferedAndAPrizeWaiting) {
+    const struct {
+        const char* name;
+        std::function<void(Machine&)> setUp;
+    } pictures[] = {
+        {"machine_reset", [](Machine&) {}},
+        {"machine_held", [](Machine& m) { m.credit = 5, m.cash = 20, m.holdOffer = 1; }},
+        {"machine_nudges",
+         [](Machine& m) { m.credit = 3, m.cash = 12, m.nudges = 4, m.featureCount = 9, m.featureHold = 1; }},
+        {"machine_prize",
+         [](Machine& m) { m.credit = 7, m.cash = 8, m.bank = 1234, m.prize = 50, m.featureCount = 17; }},
+    };
+    for (const auto& p : pictures) {
+        NewGame([](Machine& m) { SetReels(m, 3, 6, 7, 5); });
+        p.setUp(m);
+        if (m.holdOffer) {  // the buttons follow the counters, the reel is held by its tap
+            UpdateButtons(m);
+            TapButton(CMD_HOLD2);
+            Pump(100);
+            EXPECT_EQ(m.reels.reel[1].held, 1);
+        } else {
+            RedrawAll(m);
+        }
+        ExpectGolden(p.name, Screen());
+    }
 }
 
 }  // namespace

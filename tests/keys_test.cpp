@@ -1,25 +1,23 @@
 // The desktop keyboard and the gamepad: every binding does exactly what a
 // tap on its button does, and nothing where the tap would do nothing; the
-// ladder, the prompts and name entry answer their keys; M mutes at any
-// moment; a gamepad plugged in while the game runs reaches it as keys.
+// ladder, the prompts, the tables and name entry answer their keys (the
+// gamepad's A confirms and B goes back); M mutes at any moment; a gamepad
+// plugged in while the game runs reaches it as keys.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
 #include <cstdlib>
-#include <functional>
 
-#include "game/holds.h"
+#include "desktop/script.h"
 #include "platform/internal.h"
 #include "platform/platform.h"
+#include "screens/highscore_table.h"
 #include "screens/name_entry.h"
+#include "screens/paytable_screen.h"
 #include "screens/prompts.h"
-#include "shell/program.h"
-#include "shell/screen_report.h"
-#include "desktop/script.h"
-#include "shell/window.h"
+#include "shell/panel.h"
 #include "tests/machine_fixture.h"
-#include "tests/support.h"
 
 namespace {
 
@@ -34,12 +32,10 @@ struct Keys : MachineTest {
         bool operator==(const Outcome&) const = default;
     };
     Outcome Press(const std::function<void(Machine&)>& setUp, const std::function<void()>& press) {
-        Start(1000000);
-        Reset(m);
-        SetReels(m, 3, 6, 7, 5);
-        setUp(m);
-        UpdateButtons(m);
-        RedrawAll(m);
+        NewGame([&](Machine& m) {
+            SetReels(m, 3, 6, 7, 5);
+            setUp(m);
+        });
         const size_t sounds = headless::Sounds().size(), presents = headless::Presents().size();
         After(10, press);
         // A gamble is left through COLLECT once the ladder is up.
@@ -51,13 +47,10 @@ struct Keys : MachineTest {
     }
 };
 
-struct Binding {
-    int key;
-    int command;
+const struct Binding {
+    int key, command;
     std::function<void(Machine&)> enable;
-};
-
-const Binding MachineBindings[] = {
+} MachineBindings[] = {
     {'1', CMD_HOLD1, [](Machine& m) { m.holdOffer = 1; }},
     {'2', CMD_HOLD2, [](Machine& m) { m.nudges = 2; }},
     {'3', CMD_HOLD3, [](Machine& m) { m.holdOffer = 1; }},
@@ -68,6 +61,9 @@ const Binding MachineBindings[] = {
     {'G', CMD_GAMBLE, [](Machine& m) { m.prize = 20; }},
     {VK_RETURN, CMD_COLLECT, [](Machine& m) { m.prize = 20; }},
     {VK_RETURN, CMD_COLLECT, [](Machine& m) { m.bank = 14; }},
+    {VK_GAMEPAD_A, CMD_SPIN, [](Machine& m) { m.credit = 3; }},
+    {VK_GAMEPAD_B, CMD_COLLECT, [](Machine& m) { m.prize = 20; }},
+    {VK_GAMEPAD_B, CMD_COLLECT, [](Machine& m) { m.bank = 14; }},
 };
 
 TEST_F(Keys, EveryMachineKeyIsATapOnItsButtonAndNothingWhenTheButtonIsOff) {
@@ -83,6 +79,9 @@ TEST_F(Keys, EveryMachineKeyIsATapOnItsButtonAndNothingWhenTheButtonIsOff) {
         EXPECT_EQ(Press(broke, [&] { headless::Key(b.key, 0); }), still);
         EXPECT_EQ(Press(broke, [&] { TapButton(b.command); }), still);
     }
+    // Nor are taps beside the buttons: between two HOLDs, on a reel.
+    const auto lit = [](Machine& m) { m.credit = 3, m.featureCount = 15, m.holdOffer = 1; };
+    EXPECT_EQ(Press(lit, [] { headless::Tap(62, 175), headless::Tap(100, 100); }), Press(lit, [] {}));
 }
 
 TEST_F(Keys, AHeldKeyPressesOnceAndCtrlWithALetterIsNoPress) {
@@ -98,21 +97,23 @@ TEST_F(Keys, AHeldKeyPressesOnceAndCtrlWithALetterIsNoPress) {
     EXPECT_EQ(Press([](Machine& m) { m.cash = 3; }, [] { headless::Key('C', MK_CONTROL); }), none);
 }
 
-// On the ladder Space and Enter are taps on CLIMB and COLLECT at that moment.
+// On the ladder Space and Enter, and the gamepad's A and B, are taps on CLIMB
+// and COLLECT at that moment.
 TEST_F(Keys, LadderKeysAreJudgedAsTapsAtTheSameMoment) {
     struct Case {
         int key;
         int x, y;
         int phase;  // the light the press is given in
     };
-    for (const Case& c : {Case{VK_SPACE, 120, 280, 1}, Case{VK_SPACE, 120, 280, 0}, Case{VK_RETURN, 200, 280, 1}}) {
+    for (const Case& c : {Case{VK_SPACE, 120, 280, 1}, Case{VK_SPACE, 120, 280, 0}, Case{VK_RETURN, 200, 280, 1},
+                          Case{VK_GAMEPAD_A, 120, 280, 1}, Case{VK_GAMEPAD_A, 120, 280, 0},
+                          Case{VK_GAMEPAD_B, 200, 280, 1}}) {
         std::string results[2];
         for (int by = 0; by < 2; ++by) {
-            Start(1000000);
-            Reset(m);
-            SetReels(m, 3, 6, 7, 5);
-            m.prize = 20;
-            RedrawAll(m);
+            NewGame([](Machine& m) {
+                SetReels(m, 3, 6, 7, 5);
+                m.prize = 20;
+            });
             bool given = false;
             std::function<void()> watch = [&] {
                 if (!given && std::string(ShownScreen.name) == "ladder" && ShownScreen.phase == c.phase) {
@@ -135,32 +136,62 @@ TEST_F(Keys, LadderKeysAreJudgedAsTapsAtTheSameMoment) {
     EXPECT_EQ(m.bank, 20);  // the last case collected the stake untouched
 }
 
-TEST_F(Keys, EnterKeepsTheGameOrScoreAtEachPromptAndYOrNAnswerTheSave) {
-    Reset(m);
-    m.score = 500;  // enough for the table
-    RedrawAll(m);
-    After(500, [] { headless::Key(VK_RETURN, 0); });
-    EXPECT_EQ(ConfirmAbandon(m), 0);  // Resume
-
-    After(500, [] { headless::Key(VK_RETURN, 0); });
-    ShowGameOver(m);  // Play Again: a fresh game, the window stays
-    EXPECT_EQ(m.cash, 25);
-    EXPECT_FALSE(windowGone);
-
-    for (int key : {int('N'), int('Y'), VK_RETURN}) {
-        Start(1000000);
-        Reset(m);
-        m.score = 500;
-        bool names = false;
-        After(500, [key] { headless::Key(key, 0); });
-        std::function<void()> cancel = [&] {
-            if (std::string(ShownScreen.name) != "names") return After(50, cancel);
-            names = true;
-            headless::Tap(200, 300);
+// Enter and the gamepad's A keep the game or the score, B and Start give the
+// other answer, Y and N answer the save, and all three of the gamepad's
+// leave the tables; Start on the machine asks to abandon. A page that does
+// not take its key is given up on: the program quits, which ends every page.
+TEST_F(Keys, EachPageTakesItsKeysAndTheGamepadsButtons) {
+    enum Page { ABANDON, GAME_OVER, SAVE, TABLE, PAY_TABLE, MACHINE };
+    const struct {
+        Page page;
+        int key;
+        int answer;  // Resume 0, Play Again 1, Yes 1 (name entry came), the table's result, abandon asked 1
+    } padAnswers[] = {
+        {ABANDON, VK_RETURN, 0},   {ABANDON, VK_GAMEPAD_A, 0},   {ABANDON, VK_GAMEPAD_B, 1},
+        {ABANDON, VK_GAMEPAD_MENU, 1},                           {GAME_OVER, VK_RETURN, 1},
+        {GAME_OVER, VK_GAMEPAD_A, 1}, {GAME_OVER, VK_GAMEPAD_B, 0}, {GAME_OVER, VK_GAMEPAD_MENU, 0},
+        {SAVE, 'N', 0},            {SAVE, 'Y', 1},               {SAVE, VK_RETURN, 1},         {SAVE, VK_GAMEPAD_A, 1},
+        {SAVE, VK_GAMEPAD_B, 0},   {SAVE, VK_GAMEPAD_MENU, 0},
+        {TABLE, VK_GAMEPAD_A, 1},  {TABLE, VK_GAMEPAD_B, 1},     {TABLE, VK_GAMEPAD_MENU, PANEL_KEY_START},
+        {PAY_TABLE, VK_GAMEPAD_A, 1}, {PAY_TABLE, VK_GAMEPAD_B, 1}, {PAY_TABLE, VK_GAMEPAD_MENU, 1},
+        {MACHINE, VK_GAMEPAD_MENU, 1},
+    };
+    for (const auto& a : padAnswers) {
+        SCOPED_TRACE(testing::Message() << "page " << a.page << ", key " << a.key);
+        NewGame([&](Machine& m) { m.score = a.page == SAVE ? 500 : 0; });
+        bool names = false, asked = false, done = false, quit = false;
+        After(1000, [key = a.key] { headless::Key(key, 0); });
+        // Name entry is cancelled; the machine's abandon prompt is answered
+        // Resume.
+        std::function<void()> watch = [&] {
+            if (!names && std::string(ShownScreen.name) == "names") {
+                names = true;
+                headless::Tap(200, 300);
+            }
+            if (!asked && a.page == MACHINE && std::string(ShownScreen.title) == "Abandon Game?") {
+                asked = true;
+                headless::Key(VK_RETURN, 0);
+            }
+            After(50, watch);
         };
-        After(50, cancel);
-        OfferSaveHighScore(m);
-        EXPECT_EQ(names, key != 'N') << key;
+        After(50, watch);
+        After(10000, [&] {
+            if (done) return;
+            quit = true;
+            PostQuitMessage(0);
+        });
+        int answer = -1;
+        switch (a.page) {
+            case ABANDON: answer = ConfirmAbandon(m); break;
+            case GAME_OVER: ShowGameOver(m); answer = IsWindow(hwnd) ? 1 : 0; break;
+            case SAVE: OfferSaveHighScore(m); answer = names ? 1 : 0; break;
+            case TABLE: answer = ShowHighScoreTable(m.screen, 0); break;
+            case PAY_TABLE: ShowPayTable(m.screen); answer = 1; break;
+            case MACHINE: Pump(4000); answer = asked ? 1 : 0; break;
+        }
+        done = true;
+        EXPECT_FALSE(quit);  // the key was taken
+        EXPECT_EQ(answer, a.answer);
     }
 }
 
@@ -169,8 +200,8 @@ TEST_F(Keys, TypedNameEntryTakesEveryLetterBackspaceAndEnter) {
     std::string letters;
     const size_t presents = headless::Presents().size();
     int step = 0;
-    const std::vector<std::pair<int, DWORD>> typed = {{'H', 0}, {'P', 0}, {'Q', 0}, {'M', 0}, {VK_BACK, 0},
-                                                      {'M', MK_CONTROL}, {'Z', 0}, {VK_RETURN, 0}};
+    std::vector<std::pair<int, DWORD>> typed = {{'H', 0}, {'P', 0}, {'Q', 0}, {'M', 0}, {VK_BACK, 0},
+                                                {'M', MK_CONTROL}, {'Z', 0}, {VK_RETURN, 0}};
     std::function<void()> next = [&] {
         if (step > 0) letters += static_cast<char>('A' + ShownScreen.letter);
         if (step == static_cast<int>(typed.size())) return;
@@ -191,6 +222,22 @@ TEST_F(Keys, TypedNameEntryTakesEveryLetterBackspaceAndEnter) {
     Pump(100);
     EXPECT_NE(PlatformMuted(), mutedBefore);
     PlatformToggleMute();
+
+    // The gamepad: the D-pad goes through the letters, A selects the one
+    // shown, B deletes the last and Start is OK. Without Start the entry
+    // would be cancelled long after.
+    Start(1000000);
+    name[0] = 0;
+    letters.clear();
+    step = 0;
+    typed = {{VK_RIGHT, 0}, {VK_GAMEPAD_A, 0}, {VK_RIGHT, 0}, {VK_GAMEPAD_A, 0}, {VK_GAMEPAD_B, 0}, {VK_GAMEPAD_MENU, 0}};
+    After(1000, next);
+    After(30000, [] {
+        if (std::string(ShownScreen.name) == "names") headless::Tap(200, 300);
+    });
+    EXPECT_EQ(EnterName(m.screen, name), 1);
+    EXPECT_STREQ(name, "B");
+    EXPECT_EQ(letters, "BBCCC");
 }
 
 TEST_F(Keys, MMutesAtAnyMomentEvenInASpinAndNeverReachesTheGame) {
@@ -217,8 +264,8 @@ TEST_F(Keys, MMutesAtAnyMomentEvenInASpinAndNeverReachesTheGame) {
 }
 
 // A virtual gamepad on SDL's dummy video driver: plugged in while the game
-// runs, its buttons and triggers arrive as the keys they stand for, and
-// unplugging it is harmless.
+// runs, its buttons and triggers arrive as the keys they stand for (A, B and
+// Start as keys of their own), and unplugging it is harmless.
 TEST(Gamepad, PluggedInWhileRunningItsButtonsAreKeys) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -259,11 +306,13 @@ TEST(Gamepad, PluggedInWhileRunningItsButtonsAreKeys) {
     const struct {
         SDL_GameControllerButton button;
         int key;
-    } buttons[] = {{SDL_CONTROLLER_BUTTON_A, VK_SPACE},  {SDL_CONTROLLER_BUTTON_B, VK_RETURN},
-                   {SDL_CONTROLLER_BUTTON_X, 'C'},       {SDL_CONTROLLER_BUTTON_Y, 'R'},
-                   {SDL_CONTROLLER_BUTTON_BACK, 'G'},    {SDL_CONTROLLER_BUTTON_START, VK_ESCAPE},
-                   {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP}, {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT},
-                   {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, '1'}, {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, '4'}};
+    } buttons[] = {{SDL_CONTROLLER_BUTTON_A, VK_GAMEPAD_A},       {SDL_CONTROLLER_BUTTON_B, VK_GAMEPAD_B},
+                   {SDL_CONTROLLER_BUTTON_X, 'C'},                {SDL_CONTROLLER_BUTTON_Y, 'R'},
+                   {SDL_CONTROLLER_BUTTON_BACK, 'G'},             {SDL_CONTROLLER_BUTTON_START, VK_GAMEPAD_MENU},
+                   {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
+                   {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT},    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
+                   {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, '1'},     {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, '4'},
+                   {SDL_CONTROLLER_BUTTON_LEFTSTICK, 'H'},        {SDL_CONTROLLER_BUTTON_RIGHTSTICK, 'P'}};
     for (const auto& b : buttons) {
         EXPECT_EQ(keysAfter([&] { SDL_JoystickSetVirtualButton(stick, b.button, 1); }), std::vector<int>{b.key})
             << SDL_GameControllerGetStringForButton(b.button);

@@ -1,6 +1,7 @@
 // The machine as the game runs it, in-process on the headless platform: the
 // real pictures, the main window with its nine buttons, and a message loop
-// like the game's, with scripted input at chosen moments.
+// like the game's, with scripted input at chosen moments. Includes what the
+// tests of the running game share.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -8,8 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "game/holds.h"
 #include "game/machine.h"
 #include "platform/headless.h"
+#include "shell/program.h"
+#include "shell/screen_report.h"
+#include "shell/window.h"
+#include "tests/support.h"
 
 struct MachineTest : ::testing::Test {
     Machine& m;
@@ -22,6 +28,8 @@ struct MachineTest : ::testing::Test {
     // the main window created (which resets the drawing, not the counters:
     // call Reset for a new game).
     void Start(uint32_t startTick);
+    // Start at the usual moment, then a new game, changed by setUp and drawn.
+    void NewGame(const std::function<void(Machine&)>& setUp = nullptr);
 
     // Runs the game's message loop (accelerators included) for ms of
     // virtual time, or until the window is gone.

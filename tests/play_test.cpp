@@ -1,32 +1,30 @@
 // Playing the machine through its window, with taps and keys as a player
 // gives them: the buttons in every state, spins and their sounds, holds and
-// nudges, coins, banking and collecting, and long random games.
+// nudges, coins, banking and collecting, long random games, and the gamble
+// ladder with taps placed against its lights.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
-#include <functional>
 #include <cstdlib>
 #include <random>
+#include <tuple>
 
-#include "game/holds.h"
+#include "desktop/simulate.h"
+#include "game/gamble_ladder.h"
 #include "game/money.h"
 #include "game/paytable.h"
 #include "game/reels.h"
 #include "game/spin.h"
 #include "gfx/display.h"
-#include "shell/program.h"
-#include "shell/screen_report.h"
-#include "shell/window.h"
+#include "platform/platform.h"
 #include "tests/machine_fixture.h"
 
 namespace {
 
 struct Play : MachineTest {
-    void SetUp() override {
-        MachineTest::SetUp();
-        Reset(m);
-        RedrawAll(m);
-    }
+    void SetUp() override { NewGame(); }
     void Coins(int n) {
         for (int i = 0; i < n; ++i) {
             TapButton(CMD_COIN);
@@ -64,29 +62,6 @@ TEST_F(Play, ButtonsFollowTheCountersInEveryState) {
         for (int id = 1; id <= 4; ++id) EXPECT_EQ(Label(id), c.nudges ? "NUDGE" : "HOLD");
     }
     EXPECT_TRUE(IsOutOfMoney(m));
-}
-
-TEST_F(Play, TapsOnDisabledButtonsOrBesideThemDoNothing) {
-    Pump(100);
-    const auto before = Screen();
-    const size_t sounds = headless::Sounds().size();
-    for (int id : {1, 2, 3, 4, 15, 13, 11, 10}) {
-        TapButton(id);
-        Pump(100);
-    }
-    headless::Tap(62, 175);  // between two HOLD buttons
-    headless::Tap(100, 100);  // on a reel
-    Pump(100);
-    EXPECT_EQ(Screen(), before);
-    EXPECT_EQ(headless::Sounds().size(), sounds);
-    EXPECT_EQ(m.credit, 0);
-    EXPECT_EQ(m.cash, 25);
-    // A disabled button's tap posts nothing at all.
-    headless::Tap(Centre(CMD_SPIN).x, Centre(CMD_SPIN).y);
-    MSG msg;
-    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE));
-    EXPECT_EQ(PanelTap(m.buttons, hwnd, msg.message, msg.wParam, msg.lParam), 0);
-    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE));
 }
 
 TEST_F(Play, CtrlQHoldsTheFirstReelEvenWhileItsButtonIsDisabled) {
@@ -162,12 +137,10 @@ TEST_F(Play, CoinsBuyCreditUpTo99) {
     m.cash = 200;
     RedrawAll(m);
     Coins(99);
-    EXPECT_EQ(m.credit, 99);
-    EXPECT_EQ(m.cash, 101);
+    EXPECT_EQ(std::tie(m.credit, m.cash), std::make_tuple(99, 101));
     const size_t sounds = headless::Sounds().size();
     Coins(1);
-    EXPECT_EQ(m.credit, 99);
-    EXPECT_EQ(m.cash, 101);
+    EXPECT_EQ(std::tie(m.credit, m.cash), std::make_tuple(99, 101));
     EXPECT_EQ(headless::Sounds().size(), sounds);  // no sound for a refused coin
 }
 
@@ -176,8 +149,7 @@ TEST_F(Play, BankAndCollectCountOverStepByStep) {
     const size_t presents = headless::Presents().size();
     const uint64_t start = headless::NowUs();
     CollectBank(m);
-    EXPECT_EQ(m.bank, 0);
-    EXPECT_EQ(m.cash, 148);
+    EXPECT_EQ(std::tie(m.bank, m.cash), std::make_tuple(0, 148));
     EXPECT_EQ(headless::Presents().size() - presents, 15u);  // 12 pounds, then 3 of ten pence
     EXPECT_GE(headless::NowUs() - start, 15 * 125000ull);
 
@@ -186,9 +158,7 @@ TEST_F(Play, BankAndCollectCountOverStepByStep) {
     const int score = m.score;
     const size_t sounds = headless::Sounds().size();
     BankPrize(m);
-    EXPECT_EQ(m.prize, 0);
-    EXPECT_EQ(m.bank, 55);
-    EXPECT_EQ(m.score, score + 55);
+    EXPECT_EQ(std::tie(m.prize, m.bank, m.score), std::make_tuple(0, 55, score + 55));
     EXPECT_EQ(SoundsSince(sounds), (std::vector<std::string>{"cashreg.wav"}));
 
     // COLLECT while a prize waits banks it; only the next one collects.
@@ -196,12 +166,10 @@ TEST_F(Play, BankAndCollectCountOverStepByStep) {
     UpdateButtons(m);
     TapButton(CMD_COLLECT);
     Pump(5000);
-    EXPECT_EQ(m.prize, 0);
-    EXPECT_EQ(m.bank, 75);
+    EXPECT_EQ(std::tie(m.prize, m.bank), std::make_tuple(0, 75));
     TapButton(CMD_COLLECT);
     Pump(5000);
-    EXPECT_EQ(m.bank, 0);
-    EXPECT_EQ(m.cash, 148 + 75);
+    EXPECT_EQ(std::tie(m.bank, m.cash), std::make_tuple(0, 148 + 75));
 }
 
 TEST_F(Play, NudgesMoveOneReelOneSymbolEach) {
@@ -233,23 +201,13 @@ TEST_F(Play, NudgesMoveOneReelOneSymbolEach) {
     EXPECT_GT(m.prize + m.bank, 0);
 }
 
-// The invariants of a game, checked after every command.
-void CheckInvariants(const Machine& m, int64_t& lastMoney, int32_t& lastScore, bool paidSpin) {
-    ASSERT_LE(m.credit, 99);
-    for (int32_t v : {m.credit, m.bank, m.prize, m.nudges, m.cash, m.featureCount, m.score}) ASSERT_GE(v, 0);
-    ASSERT_FALSE(m.nudges && m.holdOffer);
-    ASSERT_GE(m.score, lastScore);
-    const int64_t money = int64_t{m.cash} + m.credit + m.bank;
-    // Money moves only by a paid spin (one credit) or by what is banked.
-    ASSERT_EQ(money, lastMoney - (paidSpin ? 1 : 0) + (m.score - lastScore));
-    lastMoney = money;
-    lastScore = m.score;
-}
-
+// Random taps on whatever is lit, the ladder climbed at random moments and
+// every end-of-game question answered: after every tap the invariants the
+// simulated player checks hold, and a game out of money has ended.
 TEST_F(Play, LongRandomGamesKeepTheMachinesRules) {
     const int buttons[] = {CMD_HOLD1, CMD_HOLD2, CMD_HOLD3, CMD_HOLD4, CMD_COIN,
                            CMD_RANDOM, CMD_GAMBLE, CMD_COLLECT, CMD_SPIN};
-    int ladders = 0, spins = 0, games = 0, gameOvers = 0, saves = 0;
+    int ladders = 0, spins = 0, gameOvers = 0, saves = 0;
     // Whenever the end of a game asks, the left-hand button answers: Yes to
     // the save, OK to the empty name, Exit from the table, Play Again.
     std::function<void()> answer = [&] {
@@ -263,34 +221,19 @@ TEST_F(Play, LongRandomGamesKeepTheMachinesRules) {
     };
     for (uint32_t seed = 1; seed <= 4; ++seed) {
         Start(2000000 + seed * 7777);
+        if (seed == 1) SetReels(m, 3, 6, 7, 5);  // as a fresh program has them
+        Reset(m);
+        RedrawAll(m);
         After(700, answer);
         std::mt19937 pick(seed);
-        int64_t money = 0;
-        int32_t score = 0;
-        int seen = -1;
+        int32_t staked = 0, score = 0;
         for (int tap = 0; tap < 1500; ++tap) {
-            if (tap == 0) {
-                // The reels as a fresh program has them, whatever ran before.
-                if (seed == 1) SetReels(m, 3, 6, 7, 5);
-                Reset(m);
-                RedrawAll(m);
-            }
-            if (seen != gameOvers) {  // a fresh game, from Play Again or the first
-                ASSERT_FALSE(IsOutOfMoney(m));
-                ASSERT_EQ(m.cash, 25);
-                ASSERT_EQ(m.score, 0);
-                money = int64_t{m.cash} + m.credit + m.bank;
-                score = m.score;
-                seen = gameOvers;
-                ++games;
-            }
             // Coins are bought when there is nothing to spin with, so that
             // the game lasts; a waiting prize is usually gambled.
             int id = buttons[pick() % 9];
             if (!m.credit && m.cash && pick() % 2) id = CMD_COIN;
             if (m.prize && pick() % 2) id = CMD_GAMBLE;
             if (!Enabled(id)) continue;
-            const bool paid = id == CMD_SPIN;
             if (id == CMD_GAMBLE) {
                 ++ladders;
                 // Climb a few rungs at random moments, then collect or lose.
@@ -303,15 +246,22 @@ TEST_F(Play, LongRandomGamesKeepTheMachinesRules) {
             TapButton(id);
             Pump(id == CMD_GAMBLE ? 20000 : 200);
             ASSERT_FALSE(windowGone);
-            if (gameOvers != before) continue;  // the counters are a new game's
-            ASSERT_FALSE(IsOutOfMoney(m)) << "a game out of money always ends: seed " << seed << " tap " << tap;
-            CheckInvariants(m, money, score, paid);
-            if (HasFatalFailure()) return;
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " tap " << tap);
+            if (gameOvers != before) {  // Play Again: a fresh game
+                ASSERT_EQ(m.score, 0);
+                staked = score = 0;
+            }
+            staked += id == CMD_SPIN && gameOvers == before;
+            ASSERT_FALSE(IsOutOfMoney(m)) << "a game out of money always ends";
+            ASSERT_EQ(CheckMachine(m, staked), "");
+            ASSERT_FALSE(m.nudges && m.holdOffer);
+            ASSERT_GE(m.score, score);
+            score = m.score;
         }
     }
     EXPECT_GT(spins, 300);
-    EXPECT_GE(ladders, 3) << spins << " spins, " << games << " games";
-    EXPECT_GT(games, 5);
+    EXPECT_GE(ladders, 3) << spins << " spins";
+    EXPECT_GE(gameOvers, 2);
     EXPECT_GT(saves, 0);  // some games scored well enough to be saved
 }
 
@@ -413,6 +363,258 @@ TEST_F(Play, ReelWindowsShowTheirStripsAtEveryPositionOffsetAndHold) {
             EXPECT_EQ(screen.pixels[REEL_TOP * 240 + REEL_LEFT + REEL_WIDTH], 0x1234);
         }
     }
+}
+
+constexpr int CLIMB_X = 120, CLIMB_Y = 280;
+constexpr int COLLECT_X = 200, COLLECT_Y = 280;
+
+struct Ladder : MachineTest {
+    // Looks every 2 ms of virtual time for the moment when, on the ladder,
+    // ready() holds, and then acts.
+    void When(std::function<bool()> ready, std::function<void()> act) {
+        After(2, [this, ready, act] {
+            if (std::string(ShownScreen.name) == "ladder" && ready()) act();
+            else When(ready, act);
+        });
+    }
+    // Climbs on the next lit upper rung, n times in a row.
+    void Climbs(int n, std::function<void()> then = [] {}) {
+        if (n == 0) {
+            then();
+            return;
+        }
+        When([] { return ShownScreen.phase == 1; },
+             [this, n, then] {
+                 const int rung = ShownScreen.rung;
+                 headless::Tap(CLIMB_X, CLIMB_Y);
+                 // The next climb waits until this one has been taken.
+                 When([rung] { return ShownScreen.rung == rung + 1 && ShownScreen.phase == 0; },
+                      [this, n, then] { Climbs(n - 1, then); });
+             });
+    }
+    void Offer(int32_t stake) {
+        Reset(m);
+        m.prize = stake;
+        RedrawAll(m);
+    }
+    void Gamble() {
+        TapButton(CMD_GAMBLE);
+        Pump(30000);
+    }
+};
+
+// A tap while the own rung is lit loses the stake; so does a quick second
+// tap in the rest of the frame after a good climb.
+TEST_F(Ladder, ATapOnTheOwnRungOrAQuickDoubleTapLosesTheStake) {
+    Offer(30);
+    const size_t sounds = headless::Sounds().size();
+    When([] { return true; }, [] { headless::Tap(CLIMB_X, CLIMB_Y); });  // the very first frame
+    Gamble();
+    EXPECT_EQ(m.prize + m.bank + m.score, 0);
+    EXPECT_EQ(SoundsSince(sounds), (std::vector<std::string>{"nudge.wav", "fail.wav"}));
+    EXPECT_STREQ(ShownScreen.name, "machine");
+    EXPECT_FALSE(Enabled(CMD_GAMBLE));
+
+    Offer(10);
+    When([] { return ShownScreen.phase == 1; }, [this] {
+        headless::Tap(CLIMB_X, CLIMB_Y);
+        After(30, [] { headless::Tap(CLIMB_X, CLIMB_Y); });
+    });
+    Gamble();
+    EXPECT_EQ(m.prize + m.bank, 0);
+}
+
+// The last money of a game lost on the ladder ends the game, as a losing
+// spin would, so the machine is not left with every button dead; but a lit
+// RANDOM is a free spin, and the game goes on for it.
+TEST_F(Ladder, LosingTheLastMoneyEndsTheGameUnlessRandomIsLit) {
+    for (const int32_t features : {14, 15}) {
+        Offer(30);
+        m.cash = 0;
+        m.featureCount = features;
+        RedrawAll(m);
+        std::string asked;
+        When([] { return true; }, [] { headless::Tap(CLIMB_X, CLIMB_Y); });
+        std::function<void()> answer = [&] {
+            if (std::string(ShownScreen.name) == "ladder") return After(20, answer);
+            if (std::string(ShownScreen.name) != "prompt") return;
+            asked = ShownScreen.title;
+            headless::Tap(60, 300);  // Play Again
+        };
+        After(20, answer);
+        Gamble();
+        if (features < 15) {
+            EXPECT_EQ(asked, "GAME OVER");
+            EXPECT_EQ(m.cash, 25);
+            EXPECT_TRUE(Enabled(CMD_COIN));
+        } else {
+            EXPECT_EQ(asked, "");
+            EXPECT_STREQ(ShownScreen.name, "machine");
+            EXPECT_TRUE(Enabled(CMD_RANDOM));
+        }
+    }
+}
+
+TEST_F(Ladder, SevenClimbsPayAHundredAndTwentyEightTimesTheStake) {
+    Offer(3);
+    const size_t sounds = headless::Sounds().size();
+    Climbs(7);
+    Gamble();
+    EXPECT_EQ(std::tie(m.prize, m.bank, m.score), std::make_tuple(0, 3 * 128, 3 * 128));
+    EXPECT_EQ(SoundsSince(sounds), (std::vector<std::string>{"nudge.wav", "win.wav", "cashreg.wav"}));
+}
+
+// Collect banks the value held, as the state line reports it; before any
+// climb that is the stake. A tap beside both buttons changes nothing.
+TEST_F(Ladder, CollectKeepsTheValueHeldAndBanksIt) {
+    std::string shown;
+    auto collect = [&shown] {
+        shown = std::string(ShownScreen.name) + " " + std::to_string(ShownScreen.rung) + " " +
+                std::to_string(ShownScreen.value);
+        headless::Tap(COLLECT_X, COLLECT_Y);
+    };
+    Offer(20);
+    Climbs(2, [&] { When([] { return true; }, collect); });
+    Gamble();
+    EXPECT_EQ(shown, "ladder 2 80");
+    EXPECT_EQ(std::tie(m.bank, m.score), std::make_tuple(80, 80));
+
+    Offer(20);
+    When([] { return true; }, [&, this] {
+        headless::Tap(40, 40);
+        After(500, collect);
+    });
+    Gamble();
+    EXPECT_EQ(shown, "ladder 0 20");
+    EXPECT_EQ(m.bank, 20);
+    EXPECT_STREQ(ShownScreen.name, "machine");
+}
+
+TEST_F(Ladder, TheLightsAlternateFasterWithEveryClimbAndStopWhileTheStylusIsHeld) {
+    Offer(10);
+    std::vector<std::pair<uint64_t, int>> flips;  // when the phase changed, and to what
+    int lastPhase = -1, lastRung = -1;
+    std::function<void()> watch = [&] {
+        if (std::string(ShownScreen.name) == "ladder" &&
+            (ShownScreen.phase != lastPhase || ShownScreen.rung != lastRung)) {
+            flips.push_back({headless::NowUs(), ShownScreen.rung * 2 + ShownScreen.phase});
+            lastPhase = ShownScreen.phase;
+            lastRung = ShownScreen.rung;
+        }
+        if (std::string(ShownScreen.name) == "ladder" || flips.empty()) After(1, watch);
+    };
+    After(1, watch);
+    Climbs(2, [this] {
+        // On rung 2: let it alternate, then hold the stylus down beside the
+        // buttons for a second, then collect.
+        After(700, [this] {
+            headless::StylusDown(40, 40);
+            After(1000, [this] {
+                headless::StylusUp();
+                After(500, [] { headless::Tap(COLLECT_X, COLLECT_Y); });
+            });
+        });
+    });
+    Gamble();
+    ASSERT_GE(flips.size(), 8u);
+    // Between two flips on one rung: the frame time of that rung (200 ms
+    // before any climb, 160 ms after two); never more, except while held.
+    bool heldGapSeen = false;
+    for (size_t i = 1; i < flips.size(); ++i) {
+        const int rung = flips[i - 1].second / 2;
+        if (flips[i].second / 2 != rung) continue;
+        const uint64_t gap = flips[i].first - flips[i - 1].first;
+        const uint64_t frame = (200 - 20 * rung) * 1000ull;
+        if (gap > frame + 3000) {
+            // The held stylus: one long frame lasting until it was lifted.
+            EXPECT_EQ(rung, 2);
+            EXPECT_GE(gap, 900000u);
+            heldGapSeen = true;
+        } else {
+            EXPECT_NEAR(static_cast<double>(gap), static_cast<double>(frame), 3000.0) << "rung " << rung;
+        }
+    }
+    EXPECT_TRUE(heldGapSeen);
+    EXPECT_EQ(m.bank, 40);
+}
+
+TEST_F(Ladder, AStylusHeldAsTheWindowLosesTheFocusCountsAsLifted) {
+    Offer(10);
+    When([] { return true; }, [this] {
+        headless::StylusDown(40, 40);
+        After(300, [this] {
+            headless::SetActive(false);
+            After(1000, [] { headless::Tap(COLLECT_X, COLLECT_Y); });
+        });
+    });
+    Gamble();
+    EXPECT_EQ(m.bank, 10);
+}
+
+TEST_F(Ladder, ACloseRequestCollectsAndThenClosesTheProgram) {
+    Offer(25);
+    Climbs(1, [this] { After(50, [] { PlatformRequestClose(); }); });
+    Gamble();
+    EXPECT_EQ(std::tie(m.bank, m.score), std::make_tuple(50, 50));
+    EXPECT_TRUE(windowGone);
+}
+
+// Without its pictures, or with one of the wrong size, the ladder hands the
+// stake back, to be banked, and stops its looping sound. Run in a copy of
+// this test program with its ladder pictures so spoilt beside it.
+TEST_F(Ladder, MissingOrWrongPicturesReturnTheStake) {
+    if (!std::getenv("VANTARO_LADDER_WITHOUT_PICTURES")) {
+        const std::string folder = MakeTempFolder();
+        mkdir((folder + "/Images").c_str(), 0755);
+        const std::string self = folder + "/tests";
+        char exe[4096] = {};
+        ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
+        WriteFile(self, ReadFile(exe));
+        chmod(self.c_str(), 0755);
+        // The picture spoilt, and what stands in its place (nothing: missing).
+        const std::pair<std::string, const char*> rows[] = {
+            {"climb.bmp", nullptr}, {"btns.bmp", nullptr}, {"climb.bmp", "btns.bmp"}};
+        for (const auto& [spoilt, standIn] : rows) {
+            for (const std::string name : {"climb.bmp", "btns.bmp"}) {
+                std::remove((folder + "/Images/" + name).c_str());
+                const char* from = name != spoilt ? name.c_str() : standIn;
+                if (from)
+                    WriteFile(folder + "/Images/" + name,
+                              ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/" + from));
+            }
+            // A ladder played after all would wait for ever for a tap.
+            RunResult r = ::Run({self, "--gtest_filter=Ladder.MissingOrWrongPicturesReturnTheStake"},
+                                {"VANTARO_LADDER_WITHOUT_PICTURES=1"}, 60);
+            EXPECT_EQ(r.status, 0) << spoilt << " " << (standIn ? standIn : "missing") << "\n" << r.out << r.err;
+            EXPECT_NE(r.out.find("[  PASSED  ] 1 test"), std::string::npos) << r.out;
+        }
+        return;
+    }
+    Offer(40);
+    const size_t sounds = headless::Sounds().size();
+    const uint16_t corner = m.screen.pixels[0];
+    Gamble();
+    EXPECT_EQ(std::tie(m.prize, m.bank, m.score), std::make_tuple(0, 40, 40));
+    // The loop was started and stopped at once; then the banking's sound.
+    const auto& log = headless::Sounds();
+    ASSERT_GE(log.size(), sounds + 2);
+    EXPECT_EQ(log[sounds].file, "nudge.wav");
+    EXPECT_EQ(log[sounds + 1].outcome, "stop");
+    EXPECT_EQ(SoundsSince(sounds), (std::vector<std::string>{"nudge.wav", "cashreg.wav"}));
+    EXPECT_EQ(m.screen.pixels[0], corner);
+}
+
+TEST_F(Ladder, PicturesOfTheFirstFrameAndAfterTwoClimbs) {
+    Offer(25);
+    std::vector<uint16_t> first, climbed;
+    When([] { return true; }, [&] { first = headless::Frame(); });
+    Climbs(2, [&] {
+        climbed = headless::Frame();
+        headless::Tap(COLLECT_X, COLLECT_Y);
+    });
+    Gamble();
+    ExpectGolden("ladder_first", first);
+    ExpectGolden("ladder_two_climbs", climbed);
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
 // The rules of the machine against computations of their own: the pay table
-// over every reel position, feature points, and where spins come to rest.
+// over every reel position, feature points, where spins come to rest, and the
+// odds of a plain spin, worked out and as `vantaro --odds` prints them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 
+#include "game/odds.h"
 #include "game/paytable.h"
 #include "game/reels.h"
 #include "game/spin.h"
 #include "platform/glibc_random.h"
-#include "tests/machine_fixture.h"
 #include "tests/rules_reference.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -34,61 +37,50 @@ TEST(RandomNumbers, TheBrowsersGeneratorDealsAsTheDesktopsDoes) {
     }
 }
 
-TEST(PayTable, EveryReelPositionPaysAndScoresAsTheRulesSay) {
-    int wins = 0, cherryCombos = 0;
+// Every stop pays and scores as the rules say, and the odds count it under
+// the prize the rules pay for it; some cherry lines use the outer rows.
+TEST(PayTable, EveryReelPositionPaysAndScoresAsTheRulesSayAndTheOddsCountIt) {
+    int lines[PAY_LINES] = {}, bars = 0, cherries = 0, winning = 0, outerCherries = 0;
+    int64_t paid = 0, points = 0;
     for (int n = 0; n < 10000; ++n) {
         const int p[4] = {n % 10, n / 10 % 10, n / 100 % 10, n / 1000};
         const ReelSet reels = At(p[0], p[1], p[2], p[3]);
-        int want[4], got[4] = {9, 9, 9, 9};
-        const int payout = ExpectedPayout(p, want);
+        int want[4], got[4] = {9, 9, 9, 9}, symbol = 0;
+        reference::Win win;
+        const int payout = ExpectedPayout(p, want, &win, &symbol);
         ASSERT_EQ(Evaluate(reels, got), payout) << p[0] << p[1] << p[2] << p[3];
         ASSERT_EQ(Evaluate(reels), payout);
         for (int i = 0; i < 4; ++i) ASSERT_EQ(got[i], want[i]) << n << " reel " << i;
         ASSERT_EQ(FeaturePoints(reels), ExpectedPoints(p)) << n;
-        wins += payout != 0;
-        cherryCombos += payout == 2 && (want[0] || want[1] || want[2] || want[3]);
+        paid += payout;
+        winning += payout != 0;
+        points += ExpectedPoints(p);
+        bars += win == reference::Win::Bars;
+        cherries += win == reference::Win::Cherries;
+        outerCherries += win == reference::Win::Cherries && (want[0] || want[1] || want[2] || want[3]);
+        if (win != reference::Win::Four && win != reference::Win::Three) continue;
+        // The table's row of that symbol, four of it or three and any.
+        int row = 0;
+        while (PayTable[row].symbol[0] != symbol ||
+               (PayTable[row].symbol[3] == SYMBOL_ANY) != (win == reference::Win::Three))
+            ++row;
+        ++lines[row];
     }
-    // Sanity of the counting itself: wins exist, and some cherry lines use
-    // the outer rows.
-    EXPECT_GT(wins, 100);
-    EXPECT_GT(cherryCombos, 0);
+    EXPECT_GT(outerCherries, 0);
+    const SpinOdds odds = PlainSpinOdds();
+    for (int row = 0; row < PAY_LINES; ++row) {
+        EXPECT_EQ(odds.line[row].stops, lines[row]) << "row " << row;
+        EXPECT_EQ(odds.line[row].payout, PayTable[row].payout) << "row " << row;
+    }
+    EXPECT_EQ(std::tie(odds.bars.stops, odds.cherries.stops, odds.winningStops), std::tie(bars, cherries, winning));
+    EXPECT_EQ(std::tie(odds.paid, odds.featurePoints), std::tie(paid, points));
+    // The figures the rules come to.
+    EXPECT_EQ(winning, 249);
+    EXPECT_EQ(paid, 2628);
+    EXPECT_EQ(points, 24000);
 }
 
-TEST(PayTable, NamedLines) {
-    // Positions chosen from the strips for each line of symbols.
-    auto line = [](int a, int b, int c, int d) {
-        ReelSet r;
-        const int s[4] = {a, b, c, d};
-        for (int i = 0; i < 4; ++i) r.reel[i].position = FindSymbol(i, s[i]);
-        return r;
-    };
-    EXPECT_EQ(Evaluate(line(10, 10, 10, 10)), 200);
-    EXPECT_EQ(Evaluate(line(10, 10, 10, 8)), 50);  // by the three-symbol row, not as bars
-    EXPECT_EQ(Evaluate(line(8, 9, 10, 8)), 2);
-    EXPECT_EQ(FeaturePoints(line(8, 9, 10, 8)), 7);
-    EXPECT_EQ(Evaluate(line(4, 4, 4, 4)), 50);
-    EXPECT_EQ(Evaluate(line(4, 4, 4, 2)), 10);
-    EXPECT_EQ(Evaluate(line(0, 0, 1, 0)), 0);
-    // Cherries at the top, bottom, win line and top of reels 0 to 3.
-    ReelSet cherries = At(6, 8, 6, 1);
-    int rows[4];
-    EXPECT_EQ(Evaluate(cherries, rows), 2);
-    EXPECT_EQ(std::vector<int>(rows, rows + 4), (std::vector<int>{-1, 1, 0, -1}));
-    // Reel 3 showing 5, 0, 8 has no cherry: nothing, whatever the others show.
-    EXPECT_EQ(Evaluate(At(6, 8, 6, 2)), 0);
-}
-
-TEST(Reels, StripsWrapAndStepAsTheyShould) {
-    EXPECT_EQ(WrapIndex(-1), 9);
-    EXPECT_EQ(WrapIndex(10), 0);
-    EXPECT_EQ(WrapIndex(14), 4);
-    EXPECT_EQ(WrapIndex(-10), 0);
-    EXPECT_EQ(FindSymbol(3, 255), 0);
-    EXPECT_EQ(FindSymbol(0, 3), 0);
-    EXPECT_EQ(FindSymbol(2, 7), 9);
-    for (int reel = 0; reel < 4; ++reel)
-        for (int s : {0, 1, 2, 4, 5, 7, 8, 9, 10, 11}) EXPECT_EQ(ReelStrips[reel][FindSymbol(reel, s)], s);
-
+TEST(Reels, StepAsTheyShould) {
     // An up-moving reel: five frames of 10 pixels per symbol, 9 wraps to 0.
     Reel up{0, 10, 1, 0, 9, 0, 0};
     std::vector<int> offsets;
@@ -154,6 +146,19 @@ TEST(Spins, NormalSpinTargetsStopLeftToRightWithEveryRestingPlaceReachable) {
     }
     for (int i = 0; i < 4; ++i)
         for (int p = 0; p < 10; ++p) EXPECT_GT(seen[i][p], 350) << i << "," << p;  // about 500 each
+}
+
+
+TEST(Odds, ProgramPrintsThemWithoutTouchingAnything) {
+    const std::string data = MakeTempFolder();
+    const RunResult r = ::Run({VANTARO_GAME, "--odds"}, {"VANTARO_DATA_DIR=" + data});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* line : {"triple bar, triple bar, triple bar, triple bar  200      1/10000    0.01 %  0.0200",
+                             "cherry, cherry, cherry, any                      10      9/10000    0.09 %  0.0090",
+                             "a cherry in every window                          2     77/10000    0.77 %  0.0154",
+                             "249/10000    2.49 %", "2628/10000   26.28 %  0.2628", "24000/10000            2.4000"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+    EXPECT_TRUE(ListFolder(data).empty());
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #!/bin/sh
 # The game on the SDL backend in a private X server: the window appears at its
-# scale, a click arrives as a tap, a second copy on the same data folder
-# (however it is named) hands over to the first and ends at once, the close
-# button ends the game with 0 and a closing signal with 128 + the signal,
-# even with the About box up; the box takes the game's input meanwhile and
-# never outlives the game, however the game ends.
+# scale, a scale too large for the screen falls back to one that fits and
+# says so, a click arrives as a tap, a second copy on the same data folder
+# (however it is named) hands over to the first, says so and ends at once,
+# the close button ends the game with 0 and a closing signal with 128 + the
+# signal, even with the About box up; the box takes the game's input
+# meanwhile and never outlives the game, however the game ends; a window the
+# player sized comes back at that size. Left to find
+# a sound driver itself on a machine without sound, the game says nothing
+# about it.
 #   sdl_smoke.sh GAME X11_CLOSE
 set -u
 game=$1
@@ -21,8 +25,8 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null; [ -n "${first:-}" ] && kill -9 $first 2>/dev/null; rm -rf "$tmp"' EXIT
 for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 [ -s "$tmp/display" ] || { echo "FAIL: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
-export DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp/data VANTARO_TRACE=1
-export SDL_AUDIODRIVER=no-such-driver   # no audio device: the game runs silently
+export DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp/data VANTARO_TRACE=1 XDG_CONFIG_HOME=$tmp/config
+unset SDL_AUDIODRIVER                   # until the first game ends: the game's own choice
 export ASAN_OPTIONS=detect_leaks=0      # the X libraries keep what they allocate
 
 fail() { echo "FAIL: $*"; echo "--- game output:"; cat "$tmp/first.log" 2>/dev/null; exit 1; }
@@ -33,8 +37,8 @@ wait_for() {
     return 1
 }
 
-start() {
-    "$game" >"$tmp/first.log" 2>&1 &
+start() {  # start [OPTION]...: the game, its output in first.log
+    "$game" "$@" >"$tmp/first.log" 2>&1 &
     first=$!
     window=""
     for i in $(seq 200); do
@@ -82,7 +86,7 @@ about_gone() {  # WHAT: the box and its helper are gone within 5 s
     fail "the About box outlived the game after $1"
 }
 
-start
+start --mute
 wait_for "$tmp/first.log" "window 480x640 at scale 2" || fail "the window did not open at scale 2"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "window is ${WIDTH}x$HEIGHT, not 480x640"
@@ -100,9 +104,13 @@ wait_for "$tmp/first.log" "stylus up 120 160" || fail "the click's release did n
 ln -s "$VANTARO_DATA_DIR" "$tmp/link"
 handed=0
 for folder in "$VANTARO_DATA_DIR" "$VANTARO_DATA_DIR/" "$tmp/link"; do
-    timeout 20 "$game" --data-dir "$folder" >"$tmp/second.log" 2>&1
+    env -u VANTARO_TRACE timeout 20 "$game" --mute --data-dir "$folder" >"$tmp/second.out" 2>"$tmp/second.log"
     status=$?
     [ $status -eq 0 ] || { cat "$tmp/second.log"; fail "the second copy on $folder ended with $status"; }
+    # It says so in one line, and nothing else (with no sound found, nothing of that).
+    said=$(cat "$tmp/second.out" "$tmp/second.log")
+    [ "$said" = "vantaro: Vantaro is already running; brought it to the front" ] ||
+        { echo "$said"; fail "the second copy on $folder did not say (only) that it handed over"; }
     handed=$((handed + 1))
     for i in $(seq 100); do
         [ "$(grep -c "another copy asks: post 1124" "$tmp/first.log")" -ge $handed ] && break
@@ -122,12 +130,26 @@ sleep 1
 "$closer" "$window"
 finish "the close button over the About box" 0
 about_gone "the close button"
+grep -e ALSA -e XDG_RUNTIME_DIR "$tmp/first.log" && fail "the game spoke of sound it did not find"
 
-start
+export SDL_AUDIODRIVER=no-such-driver   # no audio device from here on: the game runs silently
+
+# 1280 pixels high do not fit 768: the largest scale that does.
+start --scale 4
+wait_for "$tmp/first.log" "window 480x640 at scale 2" || fail "--scale 4 did not fall back to scale 2"
+grep -qx "vantaro: --scale 4 does not fit this screen (768 pixels high); using 2" "$tmp/first.log" ||
+    fail "the fallback from --scale 4 was not reported"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "window at --scale 4 is ${WIDTH}x$HEIGHT, not 480x640"
+# The player sizes the window down: the next start comes back at that scale.
+xdotool windowsize "$window" 300 400
+for i in $(seq 50); do grep -qx "scale=1" "$tmp/config/vantaro/settings.ini" 2>/dev/null && break; sleep 0.1; done
+grep -qx "scale=1" "$tmp/config/vantaro/settings.ini" 2>/dev/null || fail "the window's new size was not kept"
 kill -TERM $first
 finish "SIGTERM" 143
 
 start
+wait_for "$tmp/first.log" "window 240x320 at scale 1" || fail "the kept scale did not come back"
 kill -HUP $first
 finish "SIGHUP" 129
 grep -q "close request" "$tmp/first.log" || fail "SIGHUP did not close the game as a close request"

@@ -1,9 +1,11 @@
 // The committed sounds keep the contract the game plays them by: wave files
 // its loader accepts, one format for its one voice, lengths that fit the
 // moments they go with, one loudness, and no click where a sound starts or
-// ends, nor where the gamble ladder's loop wraps round. And a sound file
-// that cannot be read is silence.
+// ends, nor where the gamble ladder's loop wraps round. A sound file that
+// cannot be read is silence. And the one voice: what a new sound, a loop and
+// a stop do to the one playing.
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,14 +41,12 @@ void PrintTo(const Expected& e, std::ostream* os) { *os << e.file; }
 
 constexpr size_t kHeaderBytes = 44;
 
-// The canonical header is read field by field at its fixed offsets, so that
-// any extra chunk or misplaced field shows up as a wrong value.
+// A wave file as committed.
 struct Wave {
     std::string bytes;
 
     uint16_t U16(size_t at) const { return static_cast<uint16_t>(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8); }
     uint32_t U32(size_t at) const { return U16(at) | static_cast<uint32_t>(U16(at + 2)) << 16; }
-    std::string Tag(size_t at) const { return bytes.substr(at, 4); }
     uint32_t Rate() const { return bytes.size() >= kHeaderBytes ? U32(24) : 0; }
     std::vector<int16_t> Samples() const {
         std::vector<int16_t> samples;
@@ -64,8 +64,6 @@ int Peak(const std::vector<int16_t>& s, size_t from, size_t to) {
     return peak;
 }
 
-size_t Count(double seconds, uint32_t rate) { return static_cast<size_t>(seconds * rate); }
-
 struct SoundFile : testing::TestWithParam<Expected> {};
 
 // The canonical mono 16-bit header; a length that fits the moment; a peak
@@ -77,23 +75,12 @@ struct SoundFile : testing::TestWithParam<Expected> {};
 TEST_P(SoundFile, KeepsTheContract) {
     const Wave wave = Load(GetParam().file);
     ASSERT_GE(wave.bytes.size(), kHeaderBytes + 2) << "missing or empty";
-    ASSERT_EQ(wave.U16(34), 16);
-    ASSERT_GT(wave.Rate(), 0u);
-    const std::vector<int16_t> samples = wave.Samples();
-    const size_t size = wave.bytes.size(), n = samples.size();
     const uint32_t rate = wave.Rate();
-    EXPECT_EQ(wave.Tag(0), "RIFF");
-    EXPECT_EQ(wave.U32(4), size - 8);
-    EXPECT_EQ(wave.Tag(8), "WAVE");
-    EXPECT_EQ(wave.Tag(12), "fmt ");
-    EXPECT_EQ(wave.U32(16), 16u);
-    EXPECT_EQ(wave.U16(20), 1) << "integer PCM";
-    EXPECT_EQ(wave.U16(22), 1) << "mono";
-    EXPECT_EQ(wave.U32(28), rate * 2) << "byte rate";
-    EXPECT_EQ(wave.U16(32), 2) << "block align";
-    EXPECT_EQ(wave.Tag(36), "data");
-    EXPECT_EQ(wave.U32(40), size - kHeaderBytes);
-    EXPECT_EQ(size % 2, 0u);
+    ASSERT_GT(rate, 0u);
+    ASSERT_EQ(wave.bytes.substr(0, kHeaderBytes), WaveHeader(rate, wave.bytes.size() - kHeaderBytes));
+    EXPECT_EQ(wave.bytes.size() % 2, 0u);
+    const std::vector<int16_t> samples = wave.Samples();
+    const size_t n = samples.size();
 
     const double seconds = static_cast<double>(n) / rate;
     EXPECT_GE(seconds, GetParam().minSeconds);
@@ -105,18 +92,15 @@ TEST_P(SoundFile, KeepsTheContract) {
     EXPECT_LT(std::fabs(sum / n), 0.005 * 32767);
 
     EXPECT_LE(std::abs(samples.front()), 64);
-    EXPECT_LE(Peak(samples, 0, Count(0.001, rate)), peak / 2);
+    EXPECT_LE(Peak(samples, 0, rate / 1000), peak / 2);
     if (GetParam().loops) return;
     EXPECT_LE(std::abs(samples.back()), 64);
-    EXPECT_LE(Peak(samples, n - Count(0.005, rate), n), peak / 10);
+    EXPECT_LE(Peak(samples, n - rate / 200, n), peak / 10);
 }
 
-std::string Stem(const testing::TestParamInfo<Expected>& info) {
-    const std::string file = info.param.file;
-    return file.substr(0, file.find('.'));
-}
-
-INSTANTIATE_TEST_SUITE_P(Sounds, SoundFile, testing::ValuesIn(kSounds), Stem);
+INSTANTIATE_TEST_SUITE_P(Sounds, SoundFile, testing::ValuesIn(kSounds), [](const auto& info) {
+    return std::string(info.param.file).substr(0, std::string(info.param.file).find('.'));
+});
 
 // The game opens its one voice once: every sound must suit the same format.
 // The step from the last sample of a loop to its first must look like any
@@ -155,6 +139,54 @@ TEST(Sounds, FifoInPlaceOfASoundIsSilence) {
     SoundPlay(std::wstring(fifo.begin(), fifo.end()).c_str());
     EXPECT_EQ(headless::Sounds().back().outcome, "missing");
     EXPECT_FALSE(headless::SoundPlaying());
+}
+
+struct OneVoice : ::testing::Test {
+    std::wstring longOne, shortOne, loop;
+    void SetUp() override {
+        StartHeadless();
+        const std::string dir = MakeTempFolder();
+        auto make = [&dir](const std::string& name, int ms) {
+            WriteFile(dir + "/" + name, WaveHeader(22000, 44 * ms) + std::string(44 * ms, '\0'));  // silence
+            const std::string path = dir + "/" + name;
+            return std::wstring(path.begin(), path.end());
+        };
+        longOne = make("long.wav", 900);
+        shortOne = make("short.wav", 100);
+        loop = make("loop.wav", 300);
+    }
+    std::vector<std::string> Outcomes() const {
+        std::vector<std::string> o;
+        for (const auto& s : headless::Sounds()) o.push_back(s.file.empty() ? s.outcome : s.outcome + " " + s.file);
+        return o;
+    }
+};
+
+TEST_F(OneVoice, APlayCutsOffTheSoundOrLoopBeforeItAndStopEndsALoop) {
+    SoundPlay(longOne.c_str());
+    headless::Advance(50);
+    SoundPlay(shortOne.c_str());
+    EXPECT_EQ(Outcomes(), (std::vector<std::string>{"stop", "play long.wav", "stop", "play short.wav"}));
+    headless::Advance(150);
+    EXPECT_FALSE(headless::SoundPlaying());  // the short one ended; the long one was cut
+    SoundLoop(loop.c_str());
+    SoundPlay(shortOne.c_str());
+    headless::Advance(200);
+    EXPECT_FALSE(headless::SoundPlaying());
+    SoundLoop(loop.c_str());
+    SoundStop();
+    EXPECT_FALSE(headless::SoundPlaying());
+}
+
+TEST_F(OneVoice, LoopDoesNotStartOverAPlayingSound) {
+    SoundPlay(longOne.c_str());
+    SoundLoop(loop.c_str());
+    EXPECT_EQ(Outcomes().back(), "skip loop.wav");
+    headless::Advance(1000);  // the long sound is over
+    SoundLoop(loop.c_str());
+    EXPECT_EQ(Outcomes().back(), "loop loop.wav");
+    headless::Advance(10000);
+    EXPECT_TRUE(headless::SoundPlaying());  // round and round
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <png.h>
 #include <signal.h>
 #include <spawn.h>
@@ -10,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -37,25 +37,19 @@ namespace {
 
 std::vector<std::string> TempFolders;
 
-int OpenUp(const char* path, const struct stat* st, int type, FTW*) {
-    if (type == FTW_D || type == FTW_DNR) chmod(path, (st->st_mode & 07777) | S_IRWXU);
-    return 0;
-}
-
 // Every folder a test made goes when the test program ends, whatever a test
-// did to its permissions; VANTARO_KEEP_TEST_FILES keeps them for a look.
+// did to its permissions or however long its paths; VANTARO_KEEP_TEST_FILES
+// keeps them for a look.
 void RemoveTempFolders() {
     if (std::getenv("VANTARO_KEEP_TEST_FILES")) return;
-    std::vector<char*> args = {const_cast<char*>("rm"), const_cast<char*>("-rf"), const_cast<char*>("--")};
-    for (const std::string& folder : TempFolders) {
-        nftw(folder.c_str(), OpenUp, 16, FTW_PHYS);
-        args.push_back(const_cast<char*>(folder.c_str()));
-    }
+    std::string script = "chmod -R u+rwx -- \"$@\" 2>/dev/null; rm -rf -- \"$@\"";
+    std::string sh = "sh", c = "-c";
+    std::vector<char*> args = {sh.data(), c.data(), script.data(), sh.data()};
+    for (std::string& folder : TempFolders) args.push_back(folder.data());
     args.push_back(nullptr);
-    // rm, unlike nftw, also takes paths longer than the system's limit apart.
     pid_t pid;
     int status;
-    if (posix_spawnp(&pid, "rm", nullptr, nullptr, args.data(), environ) == 0) waitpid(pid, &status, 0);
+    if (posix_spawnp(&pid, "sh", nullptr, nullptr, args.data(), environ) == 0) waitpid(pid, &status, 0);
 }
 
 }  // namespace
@@ -76,9 +70,13 @@ const std::string& TestDataFolder() {
     return folder;
 }
 
-// The high-score table of a test program is never the player's: the data
-// folder is a fresh temporary one from the start.
-static const bool DataFolderSet = [] { return setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1) == 0; }();
+// The high-score table and the settings of a test program are never the
+// player's: the data folder and the settings' folder are fresh temporary
+// ones from the start.
+static const bool DataFolderSet = [] {
+    return setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1) == 0 &&
+           setenv("XDG_CONFIG_HOME", MakeTempFolder().c_str(), 1) == 0;
+}();
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -112,16 +110,12 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
     RunResult result;
     const std::string folder = MakeTempFolder();
     const std::string outPath = folder + "/out", errPath = folder + "/err";
-    std::vector<std::string> environment;
-    // The given variables replace those of the same name.
+    std::vector<std::string> environment = env;  // replacing the variables of the same name
     for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        bool replaced = false;
-        for (const std::string& given : env) replaced = replaced || given.rfind(name, 0) == 0;
-        if (!replaced) environment.push_back(entry);
+        const std::string name = std::string(*e).substr(0, std::string(*e).find('=') + 1);
+        if (std::none_of(env.begin(), env.end(), [&](const std::string& g) { return g.rfind(name, 0) == 0; }))
+            environment.push_back(*e);
     }
-    environment.insert(environment.end(), env.begin(), env.end());
     std::vector<char*> args, envp;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -164,17 +158,28 @@ std::string CopyGameInto(const std::string& folder) {
     return target;
 }
 
-bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels) {
+std::string WaveHeader(uint32_t rate, uint32_t dataBytes) {
+    std::string w = "RIFF";
+    auto put = [&w](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) w += static_cast<char>(v >> (8 * i));
+    };
+    put(36 + dataBytes, 4);
+    w += "WAVEfmt ";
+    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {rate, 4}, {rate * 2, 4}, {2u, 2}, {16u, 2}}) put(v, n);
+    w += "data";
+    put(dataBytes, 4);
+    return w;
+}
+
+std::vector<uint32_t> ReadPng(const std::string& path) {
     png_image image = {};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
     image.format = PNG_FORMAT_RGB;
     std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
-    *width = static_cast<int>(image.width);
-    *height = static_cast<int>(image.height);
-    pixels->resize(static_cast<size_t>(*width) * *height);
-    for (size_t i = 0; i < pixels->size(); ++i)
-        (*pixels)[i] = (rgb[3 * i] << 16) | (rgb[3 * i + 1] << 8) | rgb[3 * i + 2];
-    return true;
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) || image.width != 240 || image.height != 320)
+        return {};
+    std::vector<uint32_t> pixels(240 * 320);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = (rgb[3 * i] << 16) | (rgb[3 * i + 1] << 8) | rgb[3 * i + 2];
+    return pixels;
 }

@@ -37,8 +37,12 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
 // beside itself there), without its pictures and sounds.
 std::string CopyGameInto(const std::string& folder);
 
-// Decodes an RGB PNG into 0xRRGGBB values.
-bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels);
+// The canonical 44-byte header of a mono 16-bit PCM wave.
+std::string WaveHeader(uint32_t rate, uint32_t dataBytes);
+
+// The 0xRRGGBB pixels of a 240 x 320 PNG; none when it cannot be read or is
+// of another size.
+std::vector<uint32_t> ReadPng(const std::string& path);
 
 // A surface of w x h filled by f(x, y).
 template <typename F>

@@ -7,7 +7,7 @@
 // For tests and automation the page reaches in through a few functions:
 // VantaroState, the headless "state" line; VantaroFramePng, the frame as
 // "capture" writes it; VantaroWaiting, whether the game waits for input;
-// VantaroMuted, whether the sound is off.
+// VantaroMuted and VantaroVolume, the sound's state.
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -29,6 +29,7 @@ __attribute__((constructor(101))) static void SelectPlatformEarly() {
     PlatformOptions options;
     options.backend = BackendKind::Sdl;
     options.dataFolder = "/data";
+    options.keepSettings = true;  // in /config (XDG_CONFIG_HOME), kept in IndexedDB as /data is
     if (const char* tick = std::getenv("VANTARO_START_TICK"); tick && *tick) {
         options.startTick = static_cast<uint32_t>(std::strtoul(tick, nullptr, 10));
         options.startTickFixed = true;
@@ -64,3 +65,4 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* VantaroFramePng(int* size) {
 
 extern "C" EMSCRIPTEN_KEEPALIVE int VantaroWaiting() { return PlatformWaitingForInput() ? 1 : 0; }
 extern "C" EMSCRIPTEN_KEEPALIVE int VantaroMuted() { return PlatformMuted() ? 1 : 0; }
+extern "C" EMSCRIPTEN_KEEPALIVE int VantaroVolume() { return PlatformVolume(); }

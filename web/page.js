@@ -11,6 +11,7 @@
   const canvas = document.getElementById('canvas');
   const keys = document.getElementById('keys');
   const loading = document.getElementById('loading');
+  const status = document.getElementById('status');
 
   // ?tick=N starts the game's clock at N, as --start-tick N does headless.
   const tick = new URLSearchParams(location.search).get('tick');
@@ -37,6 +38,12 @@
     const left = upright ? (vw - w) / 2 : (vw - w - room) / 2;
     const top = upright ? (vh - h - room) / 2 : (vh - h) / 2;
     Object.assign(canvas.style, { left: left + 'px', top: top + 'px', width: w + 'px', height: h + 'px' });
+    // The status line's centre: above the frame where there is room, else
+    // beside it opposite the buttons, else over the buttons.
+    let at;
+    if (upright) at = top >= 32 ? [vw / 2, top / 2] : [vw / 2, top + h + room / 2];
+    else at = left >= 120 ? [left / 2, vh / 2] : [left + w + room / 2, vh / 2];
+    Object.assign(status.style, { left: at[0] + 'px', top: at[1] + 'px' });
     if (upright) {
       Object.assign(keys.style, {
         flexDirection: 'row', left: left + 'px', width: w + 'px', height: (thickness - 12) + 'px',
@@ -130,6 +137,14 @@
   }
   window.addEventListener('keyup', () => setTimeout(showMute, 100));
 
+  // The game's status line (the volume, the sound switched): the game
+  // takes it away after two seconds with an empty text.
+  function showStatus(text) {
+    status.textContent = text;
+    status.hidden = text === '';
+    showMute();
+  }
+
   // The game's waits: until the time is up, or sooner when input comes
   // (woken in a task of its own, after SDL has queued the input).
   let wake = null;
@@ -181,6 +196,13 @@
     muted() {
       return running() && Module._VantaroMuted() === 1;
     },
+    // The volume, 0 to 10, and the status line shown beside the frame.
+    volume() {
+      return running() ? Module._VantaroVolume() : null;
+    },
+    status() {
+      return status.hidden ? '' : status.textContent;
+    },
     // performance.now() of the first frame presented, null before it.
     firstFrame() {
       return timing.first;
@@ -200,12 +222,16 @@
   function start() {
     window.Module = {
       canvas,
-      vantaroPage: { showBox, toggleFullscreen, presented, sleep, ended },
+      vantaroPage: { showBox, toggleFullscreen, presented, sleep, ended, showStatus },
       preRun: [() => {
-        // The data folder: kept in IndexedDB, read back before the game
-        // starts; the game's fsync writes it back.
-        Module.FS.mkdir('/data');
-        Module.FS.mount(Module.IDBFS, {}, '/data');
+        // The data folder and the settings' folder: kept in IndexedDB,
+        // read back before the game starts; the game's fsync writes the
+        // high scores back, and the settings are stored once written.
+        for (const folder of ['/data', '/config']) {
+          Module.FS.mkdir(folder);
+          Module.FS.mount(Module.IDBFS, {}, folder);
+        }
+        Module.ENV.XDG_CONFIG_HOME = '/config';
         Module.addRunDependency('data');
         Module.FS.syncfs(true, (error) => {
           if (error) console.warn('vantaro: the saved high scores cannot be read:', error);

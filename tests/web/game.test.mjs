@@ -34,7 +34,7 @@ test('the browser game', async (t) => {
       await page.close();
     });
 
-    await t.test('a second finger is no tap; keys: C buys a credit, Space spins, M and the sound button mute', async () => {
+    await t.test('a second finger is no tap; keys: C buys a credit, Space spins, M and the sound button mute, - and = set the volume, kept for the next visit', async () => {
       const page = await openGame(browser, server.url + '?tick=21');
       const cdp = await page.createCDPSession();
       const reels = { ...(await pointOf(page, [120, 80])), id: 0 }, coin = { ...(await pointOf(page, COIN)), id: 1 };
@@ -57,6 +57,29 @@ test('the browser game', async (t) => {
         assert.equal(await page.evaluate(() => window.vantaro.muted()), muted);
         assert.equal(await page.$eval('#mute', (b) => b.getAttribute('aria-pressed')), String(muted));
       }
+
+      // - and = step the volume; the level shows beside the frame, off its
+      // picture, for two seconds, and comes back with the next visit.
+      for (const key of ['-', '=', '-', '-', '-']) await page.keyboard.press(key);
+      await page.waitForFunction(() => window.vantaro.status() === 'Volume 70%', { timeout: 5000 });
+      assert.equal(await page.evaluate(() => window.vantaro.volume()), 7);
+      const [frame, shown] = await Promise.all(['#canvas', '#status'].map((id) => page.$eval(id, (e) => {
+        const r = e.getBoundingClientRect();
+        return { left: r.left, right: r.right, top: r.top, bottom: r.bottom };
+      })));
+      assert.ok(shown.bottom <= frame.top || shown.top >= frame.bottom || shown.right <= frame.left
+        || shown.left >= frame.right, 'the status lies over the frame');
+      await sleep(2500);
+      assert.equal(await page.evaluate(() => window.vantaro.status()), '');
+      await page.keyboard.press('m');
+      await page.waitForFunction(() => window.vantaro.status() === 'Sound off', { timeout: 5000 });
+      await sleep(500);  // the settings reach the browser's storage
+      await page.reload({ waitUntil: 'load' });
+      await waitForScreen(page, 'machine');
+      assert.equal(await page.evaluate(() => window.vantaro.volume()), 7);
+      assert.equal(await page.evaluate(() => window.vantaro.muted()), true);
+      await page.keyboard.press('m');
+      await sleep(500);
       await page.close();
     });
 

@@ -1,0 +1,106 @@
+// The settings file: reading it tolerantly, writing it atomically.
+#include "platform/settings.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/system.h"
+
+namespace {
+
+constexpr size_t SETTINGS_BYTES_MAX = 64 * 1024;  // a settings file is a few lines
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// A whole number from lo to hi written in decimal digits alone.
+bool WholeNumber(const std::string& text, int lo, int hi, int* value) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const int n = std::atoi(text.c_str());
+    if (n < lo || n > hi) return false;
+    *value = n;
+    return true;
+}
+
+// What a line says, cut to something a terminal shows on one line.
+std::string Shown(const std::string& line) {
+    std::string shown = line.substr(0, 40);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return line.size() > 40 ? shown + "..." : shown;
+}
+
+}  // namespace
+
+std::string SettingsPath() { return UserFolder("XDG_CONFIG_HOME", ".config") + "/vantaro/settings.ini"; }
+
+PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>* complaints) {
+    PlatformSettings settings;
+    size_t number = 0;
+    for (size_t from = 0; from < text.size();) {
+        size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = Trim(text.substr(from, end - from));
+        from = end + 1;
+        ++number;
+        if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+        const size_t equals = line.find('=');
+        const std::string name = Trim(line.substr(0, equals));
+        const std::string value = equals == std::string::npos ? "" : Trim(line.substr(equals + 1));
+        int n = 0;
+        std::string wrong;
+        if (equals == std::string::npos) {
+            wrong = "is not name=value";
+        } else if (name == "scale") {
+            if (WholeNumber(value, 1, 8, &n)) settings.scale = n;
+            else wrong = "needs a whole number from 1 to 8";
+        } else if (name == "fullscreen" || name == "mute") {
+            if (WholeNumber(value, 0, 1, &n)) (name == "mute" ? settings.mute : settings.fullscreen) = n == 1;
+            else wrong = "needs 0 or 1";
+        } else if (name == "volume") {
+            if (WholeNumber(value, 0, 100, &n) && n % (100 / VOLUME_STEPS) == 0) settings.volume = n / (100 / VOLUME_STEPS);
+            else wrong = "needs 0, 10, 20 ... or 100";
+        } else {
+            wrong = "is no setting";
+        }
+        if (!wrong.empty() && complaints)
+            complaints->push_back("line " + std::to_string(number) + " '" + Shown(line) + "' " + wrong);
+    }
+    return settings;
+}
+
+std::string FormatSettings(const PlatformSettings& settings) {
+    std::string text = "# Vantaro's settings, written by the game whenever they change.\n";
+    if (settings.scale > 0) text += "scale=" + std::to_string(settings.scale) + "\n";
+    text += std::string("fullscreen=") + (settings.fullscreen ? "1" : "0") + "\n";
+    text += std::string("mute=") + (settings.mute ? "1" : "0") + "\n";
+    text += "volume=" + std::to_string(settings.volume * (100 / VOLUME_STEPS)) + "\n";
+    return text;
+}
+
+PlatformSettings LoadSettings(const std::string& path) {
+    std::string text, error;
+    if (!ReadRegularFile(path.c_str(), SETTINGS_BYTES_MAX, &text, &error)) {
+        if (error != std::strerror(ENOENT))
+            PlatformWarn("the settings in %s cannot be read (%s); using the defaults", path.c_str(), error.c_str());
+        return PlatformSettings();
+    }
+    std::vector<std::string> complaints;
+    const PlatformSettings settings = ParseSettings(text, &complaints);
+    for (const std::string& complaint : complaints)
+        PlatformWarn("%s: %s; using the default", path.c_str(), complaint.c_str());
+    return settings;
+}
+
+bool SaveSettings(const std::string& path, const PlatformSettings& settings, std::string* error) {
+    const size_t slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), error)) return false;
+    if (ReplaceRegularFile(path.c_str(), FormatSettings(settings), error)) return true;
+    *error = path + ": " + *error;
+    return false;
+}

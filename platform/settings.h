@@ -1,0 +1,45 @@
+// The player's settings, which outlive a run: the window's scale, full
+// screen, and the sound's mute and volume. They live in one small text file,
+// settings.ini in $XDG_CONFIG_HOME/vantaro (else ~/.config/vantaro; in a web
+// page, in the browser's storage), one "name=value" line each:
+//
+//   scale=3         the window's whole-number scale, 1 to 8
+//   fullscreen=0    1: the window starts in full screen
+//   mute=0          1: the sound starts off
+//   volume=80       the sound's volume in per cent, 0 to 100 in tens
+//
+// Lines starting with '#' or ';' and blank lines are comments. The file is
+// read tolerantly: a line that is damaged, unknown or out of range is named
+// on stderr and its setting keeps its default; a file that cannot be read is
+// named and all of them do. It is written whole, to a temporary file renamed
+// over the old one, whenever the player changes a setting.
+#pragma once
+#include <string>
+#include <vector>
+
+constexpr int VOLUME_STEPS = 10;  // volume levels 0 to 10: 0 to 100 % in tens
+
+struct PlatformSettings {
+    int scale = 0;  // 0: none kept, the window takes the largest that fits
+    bool fullscreen = false;
+    bool mute = false;
+    int volume = VOLUME_STEPS;
+};
+
+// Where the settings live: $XDG_CONFIG_HOME/vantaro/settings.ini when that
+// variable holds an absolute path, else ~/.config/vantaro/settings.ini.
+std::string SettingsPath();
+
+// The settings a file's text gives, defaults where it gives none; each line
+// that could not be taken is described in *complaints ("line 3: ...").
+PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>* complaints);
+std::string FormatSettings(const PlatformSettings& settings);
+
+// The settings of the file at path. A missing file is no complaint; any
+// other trouble is one line on stderr each, naming the file, and the
+// defaults stand in.
+PlatformSettings LoadSettings(const std::string& path);
+// Writes the file anew (its folders made where missing) through a
+// temporary file beside it, so that a reader finds the old settings or the
+// new, never a part. False with the reason in *error.
+bool SaveSettings(const std::string& path, const PlatformSettings& settings, std::string* error);

@@ -1,0 +1,205 @@
+// The player's settings: read tolerantly, kept when the player changes one
+// (window size, full screen, mute, volume), never from the command line,
+// and the volume and mute keys at work on SDL's dummy video driver.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <csignal>
+#include <cstdlib>
+
+#include "platform/platform.h"
+#include "platform/settings.h"
+#include "platform/system.h"
+#include "support.h"
+
+namespace {
+
+const std::string Game = VANTARO_GAME;
+
+TEST(Settings, DamagedLinesAreNamedAndTheRestIsTaken) {
+    const struct {
+        const char* text;
+        int scale, volume;
+        bool fullscreen, mute;
+        std::vector<std::string> complaints;
+    } cases[] = {
+        {"", 0, 10, false, false, {}},
+        {"# mine\n\nscale=3\r\nfullscreen=1\nmute = 1\nvolume=40\n", 3, 4, true, true, {}},
+        {"scale=9\nvolume=45\nmute=yes\ncolour=red\njunk\nvolume=-10\nscale=2", 2, 10, false, false,
+         {"line 1 'scale=9' needs a whole number from 1 to 8", "line 2 'volume=45' needs 0, 10, 20 ... or 100",
+          "line 3 'mute=yes' needs 0 or 1", "line 4 'colour=red' is no setting", "line 5 'junk' is not name=value",
+          "line 6 'volume=-10' needs 0, 10, 20 ... or 100"}},
+        {"\x01\x02=\xff\n", 0, 10, false, false, {"line 1 '?" "?=\xff' is no setting"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> complaints;
+        const PlatformSettings s = ParseSettings(c.text, &complaints);
+        EXPECT_EQ(s.scale, c.scale) << c.text;
+        EXPECT_EQ(s.volume, c.volume) << c.text;
+        EXPECT_EQ(s.fullscreen, c.fullscreen) << c.text;
+        EXPECT_EQ(s.mute, c.mute) << c.text;
+        EXPECT_EQ(complaints, c.complaints) << c.text;
+        // What is written reads back the same, without a complaint.
+        complaints.clear();
+        const PlatformSettings again = ParseSettings(FormatSettings(s), &complaints);
+        EXPECT_TRUE(complaints.empty());
+        EXPECT_EQ(FormatSettings(again), FormatSettings(s));
+    }
+}
+
+// SDL's dummy video driver with the settings kept in a scratch folder.
+struct KeptSettings : ::testing::Test {
+    std::string config = MakeTempFolder();
+    std::string file = config + "/vantaro/settings.ini";
+    std::string before = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+    HWND window = nullptr;
+
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    }
+    void TearDown() override {
+        PlatformShutdown();
+        setenv("XDG_CONFIG_HOME", before.c_str(), 1);
+        StartHeadless();
+    }
+    void Start(bool mute = false) {
+        PlatformOptions options;
+        options.backend = BackendKind::Sdl;
+        options.keepSettings = true;
+        options.mute = mute;
+        PlatformSelect(options);
+        std::string error;
+        ASSERT_TRUE(PlatformInit(&error)) << error;
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = L"kept";
+        RegisterClassW(&wc);
+        window = CreateWindowExW(0, L"kept", L"Vantaro", 0, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+        ShowWindow(window, SW_SHOW);
+    }
+    static SDL_Window* Sdl() {
+        for (Uint32 id = 1; id < 16; ++id)
+            if (SDL_Window* w = SDL_GetWindowFromID(id)) return w;
+        return nullptr;
+    }
+    static void Press(SDL_Keycode key) {
+        for (const Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+            SDL_Event e = {};
+            e.type = type;
+            e.key.keysym.sym = key;
+            SDL_PushEvent(&e);
+        }
+        Pump(0);
+    }
+    // Lets ms pass, taking every event; returns the keys the game was given.
+    static std::vector<int> Pump(DWORD ms) {
+        const DWORD until = GetTickCount() + ms;
+        std::vector<int> keys;
+        do {
+            PlatformPause(10);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                if (msg.message == WM_KEYDOWN) keys.push_back(static_cast<int>(msg.wParam));
+        } while (GetTickCount() < until);
+        return keys;
+    }
+    static std::string Title() { return SDL_GetWindowTitle(Sdl()); }
+};
+
+TEST_F(KeptSettings, WhatThePlayerChangesComesBackAndTheCommandLineIsNotKept) {
+    Start();
+    ASSERT_NE(Sdl(), nullptr);
+    EXPECT_FALSE(PlatformMuted());
+    EXPECT_EQ(PlatformVolume(), 10);
+    EXPECT_FALSE(FileExists(file));  // nothing changed, nothing written
+
+    // Volume down twice and up once (keypad and the = / + key), then mute:
+    // the keys never reach the game, the level shows in the title.
+    for (SDL_Keycode key : {SDLK_MINUS, SDLK_KP_MINUS, SDLK_EQUALS}) Press(key);
+    EXPECT_EQ(PlatformVolume(), 9);
+    EXPECT_EQ(Title(), "Vantaro \u2014 Volume 90%");
+    Press(SDLK_m);
+    EXPECT_TRUE(PlatformMuted());
+    EXPECT_EQ(Title(), "Vantaro \u2014 Sound off");
+    Press(SDLK_PLUS);
+    EXPECT_EQ(Title(), "Vantaro \u2014 Volume 100% (sound off)");
+    EXPECT_TRUE(Pump(0).empty());
+    Pump(2100);
+    EXPECT_EQ(Title(), "Vantaro");  // gone after two seconds
+    Press(SDLK_MINUS);
+    for (int i = 0; i < 12; ++i) Press(SDLK_EQUALS);  // no further than 100 %
+    EXPECT_EQ(PlatformVolume(), 10);
+    Press(SDLK_MINUS);
+    Press(SDLK_m);
+    EXPECT_EQ(Title(), "Vantaro \u2014 Sound on, volume 90%");
+
+    // The player drags the window to 1 x and switches full screen on (F11):
+    // the file follows, written whole.
+    for (int w : {400, 300, 250}) {
+        SDL_SetWindowSize(Sdl(), w, w * 4 / 3);
+        Pump(100);
+    }
+    EXPECT_EQ(ReadFile(file).find("scale"), std::string::npos);  // not while it is dragged
+    Pump(500);
+    Press(SDLK_F11);
+    Pump(600);
+    EXPECT_EQ(ReadFile(file), "# Vantaro's settings, written by the game whenever they change.\n"
+                              "scale=1\nfullscreen=1\nmute=0\nvolume=90\n");
+    EXPECT_FALSE(FileExists(file + ".tmp"));
+    PlatformShutdown();
+
+    // The next start takes them back; a --mute of the command line mutes
+    // that run only: a change then writes the file's own mute.
+    WriteFile(file, ReadFile(file) + "colour=red\n");
+    testing::internal::CaptureStderr();
+    Start(true);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "vantaro: " + file + ": line 6 'colour=red' is no setting; using the default\n");
+    EXPECT_TRUE(SDL_GetWindowFlags(Sdl()) & SDL_WINDOW_FULLSCREEN_DESKTOP);
+    EXPECT_TRUE(PlatformMuted());
+    EXPECT_EQ(PlatformVolume(), 9);
+    Press(SDLK_F11);
+    Press(SDLK_MINUS);
+    EXPECT_EQ(ReadFile(file), "# Vantaro's settings, written by the game whenever they change.\n"
+                              "scale=1\nfullscreen=0\nmute=0\nvolume=80\n");
+}
+
+TEST_F(KeptSettings, SettingsThatCannotBeKeptAreSaidOnceAndPlayGoesOn) {
+    WriteFile(config + "/vantaro", "a file where the folder should be");
+    testing::internal::CaptureStderr();
+    Start();
+    Press(SDLK_MINUS);
+    Press(SDLK_MINUS);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(PlatformVolume(), 8);
+    EXPECT_EQ(said, "vantaro: the settings in " + file + " cannot be read (Not a directory); using the defaults\n"
+                    "vantaro: the settings cannot be kept: " + config + "/vantaro: is not a folder\n");
+}
+
+// The real program keeps them too; headless runs neither read nor write them.
+TEST(SettingsProgram, TheGameStartsAsKeptAndHeadlessRunsLeaveThemAlone) {
+    const std::string config = MakeTempFolder(), data = MakeTempFolder(), work = MakeTempFolder();
+    const std::string file = config + "/vantaro/settings.ini";
+    std::string error;
+    ASSERT_TRUE(MakeFolders(config + "/vantaro", &error)) << error;
+    WriteFile(file, "scale=1\nmute=1\nvolume=30\n");
+    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + config, "VANTARO_DATA_DIR=" + data,
+                                          "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "VANTARO_TRACE=1",
+                                          "ASAN_OPTIONS=detect_leaks=0"};
+    RunResult r = ::Run({Game}, env, 30, "output window-surface", SIGTERM);
+    EXPECT_NE(r.err.find("settings " + file + ": scale 1, full screen off, sound off, volume 30%"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("window 240x320 at scale 1"), std::string::npos) << r.err;
+    r = ::Run({Game, "--scale", "2"}, env, 30, "output window-surface", SIGTERM);
+    EXPECT_NE(r.err.find("window 480x640 at scale 2"), std::string::npos) << r.err;
+    WriteFile(work + "/play.txt", "key M\nkey M\nwait 100\n");
+    r = ::Run({Game, "--headless", "--script", work + "/play.txt"}, env);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("settings"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(file), "scale=1\nmute=1\nvolume=30\n");
+}
+
+}  // namespace
