@@ -53,6 +53,7 @@ struct State {
     int windowScale = 0;  // the whole scale the window's size holds
     uint64_t statusUntilUs = NEVER;  // a status is shown until then
     uint64_t sizeSettledUs = NEVER;  // the player's sizing of the window is taken then
+    uint64_t playUntilUs = NEVER;  // the screensaver is held off until then
 
     // The player's settings as kept in the settings file.
     std::string settingsPath;  // empty: settings are not kept in this run
@@ -408,7 +409,22 @@ void OnWindow(const SDL_WindowEvent& w) {
     }
 }
 
+// The screensaver is held off while the player plays: from any press until
+// PLAY_US after the last. A gamepad's presses are no input to the desktop,
+// whose screensaver would otherwise start in the middle of a game.
+constexpr uint64_t PLAY_US = 5 * 60 * 1000 * 1000ull;
+
+void Played(const SDL_Event& e) {
+    State& s = S();
+    const bool press = e.type == SDL_KEYDOWN || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_FINGERDOWN ||
+                       e.type == SDL_CONTROLLERBUTTONDOWN || e.type == SDL_CONTROLLERAXISMOTION;
+    if (!press) return;
+    if (s.playUntilUs == NEVER) SDL_DisableScreenSaver();
+    s.playUntilUs = ClockUs() + PLAY_US;
+}
+
 void Handle(const SDL_Event& e) {
+    Played(e);
     switch (e.type) {
         case SDL_QUIT: PlatformRequestClose(); break;
         case SDL_WINDOWEVENT: OnWindow(e.window); break;
@@ -436,12 +452,16 @@ void Drain() {
     while (SDL_PollEvent(&e)) Handle(e);
     if (S().statusUntilUs != NEVER && ClockUs() >= S().statusUntilUs) ShowStatus("");
     if (S().sizeSettledUs != NEVER && ClockUs() >= S().sizeSettledUs) TakeWindowSize();
+    if (S().playUntilUs != NEVER && ClockUs() >= S().playUntilUs) {
+        S().playUntilUs = NEVER;
+        SDL_EnableScreenSaver();  // idle at the machine: the screensaver may come
+    }
 }
 
 // Sleeps until an event comes or the clock reaches untilUs, then moves every
 // pending event into the queue.
 void WaitUntil(uint64_t untilUs) {
-    untilUs = std::min({untilUs, S().statusUntilUs, S().sizeSettledUs});  // on time for both
+    untilUs = std::min({untilUs, S().statusUntilUs, S().sizeSettledUs, S().playUntilUs});  // each on time
     const uint64_t now = ClockUs();
     if (untilUs == NEVER) sdlhost::WaitForEvent(-1);
     else if (untilUs > now) sdlhost::WaitForEvent(static_cast<int>(std::min<uint64_t>((untilUs - now + 999) / 1000, 1000000)));
@@ -771,6 +791,11 @@ void Shutdown() {
     ClosePads();
     DestroyVideo();
     SDL_Quit();
+    // What belonged to this run; the next (in tests) starts afresh.
+    s.statusUntilUs = s.sizeSettledUs = s.playUntilUs = NEVER;
+    s.settingsPath.clear();
+    s.kept = PlatformSettings();
+    s.keepFailed = false;
 }
 
 }  // namespace

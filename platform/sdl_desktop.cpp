@@ -158,11 +158,8 @@ void PrepareVideo() {
         PlatformTrace("sound drivers to try: %s", drivers.c_str());
     }
     // SDL keeps the screensaver off for as long as it has a window, even
-    // with the game left idle at the machine for hours. Vantaro lets it
-    // start: a player who plays clicks and presses keys, and that input
-    // keeps any screensaver away by itself; what the machine does between
-    // two presses (a spin, a fade) takes seconds, not the minutes a
-    // screensaver waits. SDL_VIDEO_ALLOW_SCREENSAVER=0 still keeps it off.
+    // with the game left idle at the machine for hours; the backend holds
+    // it off only while the player plays.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
 }
 

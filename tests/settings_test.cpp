@@ -1,6 +1,7 @@
 // The player's settings: read tolerantly, kept when the player changes one
 // (window size, full screen, mute, volume), never from the command line,
-// and the volume and mute keys at work on SDL's dummy video driver.
+// and the volume and mute keys at work on SDL's dummy video driver, where
+// the screensaver is held off once the player plays.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -115,12 +116,14 @@ TEST_F(KeptSettings, WhatThePlayerChangesComesBackAndTheCommandLineIsNotKept) {
     EXPECT_FALSE(PlatformMuted());
     EXPECT_EQ(PlatformVolume(), 10);
     EXPECT_FALSE(FileExists(file));  // nothing changed, nothing written
+    EXPECT_TRUE(SDL_IsScreenSaverEnabled());  // nobody plays yet
 
     // Volume down twice and up once (keypad and the = / + key), then mute:
     // the keys never reach the game, the level shows in the title.
     for (SDL_Keycode key : {SDLK_MINUS, SDLK_KP_MINUS, SDLK_EQUALS}) Press(key);
     EXPECT_EQ(PlatformVolume(), 9);
     EXPECT_EQ(Title(), "Vantaro \u2014 Volume 90%");
+    EXPECT_FALSE(SDL_IsScreenSaverEnabled());  // held off while the player plays
     Press(SDLK_m);
     EXPECT_TRUE(PlatformMuted());
     EXPECT_EQ(Title(), "Vantaro \u2014 Sound off");
