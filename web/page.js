@@ -81,7 +81,8 @@
     document.getElementById('box-text').textContent = text;
     box.classList.toggle('error', error);
     box.hidden = false;
-    boxOk.focus();
+    boxOk.focus({ preventScroll: true });
+    box.querySelector('.panel').scrollTop = 0;  // a long box is read from its top
     return new Promise((resolve) => {
       closeBox = () => {
         box.hidden = true;
