@@ -303,9 +303,9 @@ void SoundChanged(bool muteSwitched) {
     if (muteSwitched) s.kept.mute = PlatformMuted();
     else s.kept.volume = volume;
     Keep();
-    const std::string level = "volume " + std::to_string(volume * 100 / VOLUME_STEPS) + "%";
-    if (muteSwitched) ShowStatus(PlatformMuted() ? "Sound off" : "Sound on, " + level);
-    else ShowStatus((char)std::toupper(level[0]) + level.substr(1) + (PlatformMuted() ? " (sound off)" : ""));
+    const std::string percent = std::to_string(volume * 100 / VOLUME_STEPS) + "%";
+    if (muteSwitched) ShowStatus(PlatformMuted() ? "Sound off" : "Sound on, volume " + percent);
+    else ShowStatus("Volume " + percent + (PlatformMuted() ? " (sound off)" : ""));
 }
 
 // A window the player sized comes back at the whole scale it shows the
@@ -767,11 +767,11 @@ bool Init(const PlatformOptions& options, std::string* error) {
         s.options.fullscreen = options.fullscreen || s.kept.fullscreen;
         platform::Core().muted = options.mute || s.kept.mute;
         platform::Core().volume = s.kept.volume;
-        s.gain = s.kept.volume * s.kept.volume;
         PlatformTrace("settings %s: scale %d, full screen %s, sound %s, volume %d%%", s.settingsPath.c_str(),
                       s.kept.scale, s.kept.fullscreen ? "on" : "off", s.kept.mute ? "off" : "on",
                       s.kept.volume * 100 / VOLUME_STEPS);
     }
+    s.gain = PlatformVolume() * PlatformVolume();
     s.requestEvent = SDL_RegisterEvents(2);
     sdlhost::Start(options, s.requestEvent + 1, OnRequest);
     OpenAudio();
