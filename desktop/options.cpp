@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "desktop/simulate.h"
+#include "platform/system.h"
 
 const char* UsageText() {
     return "Usage: vantaro [OPTION]...\n"
@@ -133,10 +134,7 @@ GameOptions ParseOptions(int argc, char** argv) {
             o.platform.startTick = static_cast<uint32_t>(n);
             startTickGiven = true;
         } else {
-            std::string shown = word;  // one printable line, whatever was typed
-            for (char& c : shown)
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-            o.error = "unknown option '" + shown + "'";
+            o.error = "unknown option '" + PrintableLine(word) + "'";  // one line, whatever was typed
         }
     }
     if (!o.error.empty()) return o;

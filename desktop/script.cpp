@@ -30,12 +30,6 @@ std::string Excerpt(const std::string& text, size_t shown = 40) {
     return out;
 }
 
-bool Number(const std::string& word, long lo, long hi, long* value) {
-    if (word.empty() || word.find_first_not_of("0123456789") != std::string::npos || word.size() > 9) return false;
-    *value = std::strtol(word.c_str(), nullptr, 10);
-    return *value >= lo && *value <= hi;
-}
-
 bool KeyByName(const std::string& name, int* key, unsigned* modifiers) {
     const GXKeyList keys = GXGetDefaultKeys(GX_NORMALKEYS);
     *modifiers = 0;
@@ -79,7 +73,7 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
     };
     if (op == "tap" || op == "down") {
         if (!expect(2, "X Y")) return false;
-        if (!Number(w[1], 0, 239, &a) || !Number(w[2], 0, 319, &b)) {
+        if (!WholeNumber(w[1], 0, 239, &a) || !WholeNumber(w[2], 0, 319, &b)) {
             *error = "X must be 0-239 and Y 0-319";
             return false;
         }
@@ -100,7 +94,7 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
         line->op = ScriptOp::Key;
     } else if (op == "wait") {
         if (!expect(1, "milliseconds")) return false;
-        if (!Number(w[1], 0, 86400000, &a)) {
+        if (!WholeNumber(w[1], 0, 86400000, &a)) {
             *error = "wait needs a whole number of milliseconds";
             return false;
         }

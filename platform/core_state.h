@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/internal.h"
+#include "platform/settings.h"
 
 struct PlatformWindow {
     std::wstring className;
@@ -58,7 +59,7 @@ struct CoreState {
     DWORD lastModifiers = 0;
     uint64_t keysDefaulted = 0;  // WM_KEYDOWN messages left to DefWindowProcW
     bool muted = false;
-    int volume = 10;  // 0 to VOLUME_STEPS
+    int volume = VOLUME_STEPS;
     bool typingText = false;
     bool muteKeyTaken = false;  // the M that switched the sound: its release is dropped too
     bool displayOpen = false;

@@ -142,16 +142,13 @@ void PrepareVideo() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Wayland is tried only where a compositor is named: otherwise its
     // library only complains on stderr.
-    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (!(asked && *asked) && !(wayland && *wayland))
+    if (!Set("SDL_VIDEODRIVER") && !Set("WAYLAND_DISPLAY"))
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,kmsdrm", SDL_HINT_OVERRIDE);
     // Sound, which comes up after the video, likewise: only the drivers that
     // have something to play on are tried, unless SDL_AUDIODRIVER names some.
     // With none, the list names no driver at all ("none"): the sound stays
     // closed and the game plays silently, as it does on any failure to open it.
-    const char* askedSound = SDL_getenv("SDL_AUDIODRIVER");
-    if (!(askedSound && *askedSound)) {
+    if (!Set("SDL_AUDIODRIVER")) {
         std::string drivers = SoundDrivers();
         if (drivers.empty()) drivers = "none";
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, drivers.c_str(), SDL_HINT_OVERRIDE);

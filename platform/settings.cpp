@@ -2,7 +2,6 @@
 #include "platform/settings.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -16,23 +15,6 @@ std::string Trim(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t\r");
     if (first == std::string::npos) return "";
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// A whole number from lo to hi written in decimal digits alone.
-bool WholeNumber(const std::string& text, int lo, int hi, int* value) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    const int n = std::atoi(text.c_str());
-    if (n < lo || n > hi) return false;
-    *value = n;
-    return true;
-}
-
-// What a line says, cut to something a terminal shows on one line.
-std::string Shown(const std::string& line) {
-    std::string shown = line.substr(0, 40);
-    for (char& c : shown)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-    return line.size() > 40 ? shown + "..." : shown;
 }
 
 }  // namespace
@@ -52,24 +34,24 @@ PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>
         const size_t equals = line.find('=');
         const std::string name = Trim(line.substr(0, equals));
         const std::string value = equals == std::string::npos ? "" : Trim(line.substr(equals + 1));
-        int n = 0;
+        long n = 0;
         std::string wrong;
         if (equals == std::string::npos) {
             wrong = "is not name=value";
         } else if (name == "scale") {
-            if (WholeNumber(value, 1, 8, &n)) settings.scale = n;
+            if (WholeNumber(value, 1, 8, &n)) settings.scale = static_cast<int>(n);
             else wrong = "needs a whole number from 1 to 8";
         } else if (name == "fullscreen" || name == "mute") {
             if (WholeNumber(value, 0, 1, &n)) (name == "mute" ? settings.mute : settings.fullscreen) = n == 1;
             else wrong = "needs 0 or 1";
         } else if (name == "volume") {
-            if (WholeNumber(value, 0, 100, &n) && n % (100 / VOLUME_STEPS) == 0) settings.volume = n / (100 / VOLUME_STEPS);
+            if (WholeNumber(value, 0, 100, &n) && n % (100 / VOLUME_STEPS) == 0) settings.volume = static_cast<int>(n) / (100 / VOLUME_STEPS);
             else wrong = "needs 0, 10, 20 ... or 100";
         } else {
             wrong = "is no setting";
         }
         if (!wrong.empty() && complaints)
-            complaints->push_back("line " + std::to_string(number) + " '" + Shown(line) + "' " + wrong);
+            complaints->push_back("line " + std::to_string(number) + " '" + PrintableLine(line, 40) + "' " + wrong);
     }
     return settings;
 }

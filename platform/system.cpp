@@ -249,6 +249,21 @@ int CreateRegularFile(const char* path, std::string* error) {
     return fd;
 }
 
+bool WholeNumber(const std::string& text, long lo, long hi, long* value) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const long n = std::strtol(text.c_str(), nullptr, 10);
+    if (n < lo || n > hi) return false;
+    *value = n;
+    return true;
+}
+
+std::string PrintableLine(const std::string& text, size_t maxBytes) {
+    std::string shown = text.substr(0, maxBytes);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return text.size() > maxBytes ? shown + "..." : shown;
+}
+
 // Writes all of data to fd, then, with sync, to the disk; closes fd.
 static bool WriteAndClose(int fd, const std::string& data, bool sync, std::string* error) {
     bool ok = true;

@@ -66,6 +66,16 @@ std::string UserFolder(const char* variable, const char* underHome);
 // that could not be made and the system's reason in *error.
 bool MakeFolders(const std::string& path, std::string* error);
 
+// Text that came from outside the program (a script, a settings file, the
+// command line).
+//
+// A whole number from lo to hi written in decimal digits alone, at most 9
+// of them; *value is set only when it is one.
+bool WholeNumber(const std::string& text, long lo, long hi, long* value);
+// The text as a message may show it on one line: control characters as
+// '?', and at most maxBytes of it, "..." marking the cut.
+std::string PrintableLine(const std::string& text, size_t maxBytes = std::string::npos);
+
 // Wide strings of this program are UTF-32; narrow ones UTF-8.
 size_t WideToNarrow(const WCHAR* wide, char* out, size_t outSize);
 size_t NarrowToWide(const char* narrow, WCHAR* out, size_t outChars);
