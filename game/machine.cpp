@@ -33,7 +33,14 @@ void RedrawAll(Machine& m) {
 }
 
 void FormatMoney(char* text, size_t size, int32_t units) {
-    std::snprintf(text, size, "%3d.%02d", units / 10, (units % 10) * 10);
+    // A unit is ten pence, so the last digit of pence is always 0: past
+    // 999.90 it gives way to the pounds, then the tenth digit and the point
+    // do, and the field keeps its six cells.
+    if (units < 10000) std::snprintf(text, size, "%3d.%02d", units / 10, (units % 10) * 10);
+    else if (units < 100000) std::snprintf(text, size, "%4d.%d", units / 10, units % 10);
+    else if (units < 1000000) std::snprintf(text, size, "%5d.", units / 10);
+    else if (units < 10000000) std::snprintf(text, size, "%6d", units / 10);
+    else std::snprintf(text, size, "999999");  // the most six cells can show
 }
 
 bool IsOutOfMoney(const Machine& m) {

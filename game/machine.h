@@ -40,5 +40,8 @@ void RedrawAll(Machine& machine);
 // Prize, bank, cash, credit and nudges all spent.
 bool IsOutOfMoney(const Machine& machine);
 
-// Money as pounds and pence, "%3d.%02d": 25 units read "  2.50".
+// Money as pounds and pence in six characters, the width of a money
+// display: "%3d.%02d" below 1000 pounds (25 units read "  2.50"), then one
+// digit of pence ("2560.0"), then whole pounds ("12345.", "123456"); from a
+// million pounds on, "999999".
 void FormatMoney(char* text, size_t size, int32_t units);

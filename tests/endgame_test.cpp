@@ -7,8 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
+#include <tuple>
+#include <utility>
 
 #include "game/money.h"
 #include "gfx/display.h"
@@ -308,6 +311,9 @@ TEST_F(Pictures, TheMachineNewWithAHeldReelNudgesOfferedAndAPrizeWaiting) {
          [](Machine& m) { m.credit = 3, m.cash = 12, m.nudges = 4, m.featureCount = 9, m.featureHold = 1; }},
         {"machine_prize",
          [](Machine& m) { m.credit = 7, m.cash = 8, m.bank = 1234, m.prize = 50, m.featureCount = 17; }},
+        // Four and more figures of pounds, each in its own six cells.
+        {"machine_four_figures",
+         [](Machine& m) { m.credit = 99, m.cash = 123450, m.bank = 99990, m.prize = 25600, m.nudges = 5; }},
     };
     for (const auto& p : pictures) {
         NewGame([](Machine& m) { SetReels(m, 3, 6, 7, 5); });
@@ -321,6 +327,35 @@ TEST_F(Pictures, TheMachineNewWithAHeldReelNudgesOfferedAndAPrizeWaiting) {
             RedrawAll(m);
         }
         ExpectGolden(p.name, Screen());
+    }
+}
+
+// Nothing clears a display before it is drawn again: a four-figure prize
+// counted into the bank leaves the panel exactly as a fresh drawing of the
+// same counters, with no cell of the old amount left lit beside a field.
+TEST_F(Pictures, AFourFigurePrizeCountedIntoTheBankLeavesNothingBehind) {
+    NewGame([](Machine& m) { SetReels(m, 3, 6, 7, 5); });
+    m.prize = 12340;
+    m.bank = 99000;
+    RedrawAll(m);
+    BankPrize(m);
+    EXPECT_EQ(std::tie(m.prize, m.bank), std::make_tuple(0, 111340));
+    const std::vector<uint16_t> counted = Screen();
+    RedrawAll(m);
+    EXPECT_TRUE(counted == Screen()) << "the panel after counting differs from the same counters drawn afresh";
+}
+
+// Money in six characters, the width of every money display.
+TEST(Money, FromAThousandPoundsOnThePenceGiveWayToThePounds) {
+    const std::pair<int32_t, const char*> cases[] = {
+        {0, "  0.00"},        {25, "  2.50"},        {9999, "999.90"},       {10000, "1000.0"},
+        {25600, "2560.0"},    {99999, "9999.9"},     {100000, "10000."},     {999999, "99999."},
+        {1000000, "100000"},  {9999999, "999999"},   {10000000, "999999"},   {INT32_MAX, "999999"},
+    };
+    for (const auto& [units, shown] : cases) {
+        char text[32];
+        FormatMoney(text, sizeof text, units);
+        EXPECT_STREQ(text, shown) << units;
     }
 }
 

@@ -617,4 +617,17 @@ TEST_F(Ladder, PicturesOfTheFirstFrameAndAfterTwoClimbs) {
     ExpectGolden("ladder_two_climbs", climbed);
 }
 
+// A four-figure stake and the prize above it both stay inside the white box.
+TEST_F(Ladder, AFourFigureStakeFitsTheBox) {
+    Offer(25600);
+    std::vector<uint16_t> first;
+    When([] { return true; }, [&] {
+        first = headless::Frame();
+        headless::Tap(COLLECT_X, COLLECT_Y);
+    });
+    Gamble();
+    EXPECT_EQ(m.bank, 25600);
+    ExpectGolden("ladder_four_figures", first);
+}
+
 }  // namespace
