@@ -28,11 +28,9 @@ EM_JS(void, NotePresent, (), { Module.vantaroPage.presented(performance.now()); 
 
 EM_JS(void, ShowPageStatus, (const char* text), { Module.vantaroPage.showStatus(UTF8ToString(text)); });
 
-// The files written since the page started, into the browser's storage; a
-// high-score save waits for its own (fsync), the settings need not.
-EM_JS(void, StoreFiles, (), {
-    FS.syncfs(false, (error) => { if (error) console.warn('vantaro: the settings cannot be stored:', error); });
-});
+// The settings file, into the browser's storage; nothing waits for it, and
+// changes that come while one is being stored are stored together after it.
+EM_JS(void, StoreSettings, (), { Module.vantaroPage.storeSettings(); });
 
 }  // namespace
 
@@ -60,7 +58,7 @@ int ChooseScale(const PlatformOptions&, int) { return 1; }
 
 void ShowStatus(SDL_Window*, const std::string&, const std::string& text) { ShowPageStatus(text.c_str()); }
 
-void SettingsSaved() { StoreFiles(); }
+void SettingsSaved() { StoreSettings(); }
 void ToggleFullscreen(SDL_Window*) { TogglePageFullscreen(); }
 
 void Presented() { NotePresent(); }

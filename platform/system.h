@@ -59,6 +59,29 @@ bool WriteRegularFile(const char* path, const std::string& data, std::string* er
 // a part of them. (A page stores its files in the browser afterwards.)
 bool ReplaceRegularFile(const char* path, const std::string& data, std::string* error);
 
+// Files kept in a folder that every copy of the program shares (the
+// high-score table in the data folder): a change to them is made against
+// what is kept at that moment, and is done only once it is kept. On the
+// desktop the folder's files are what is kept and the table's own lock keeps
+// other copies out; in a page the files live in memory and are kept in the
+// browser's IndexedDB, shared by every tab of the site. No call waits
+// longer than a few seconds, whatever the browser does.
+//
+// Waits at most waitMs until no other copy is changing the folder (another
+// tab), then brings the folder up to what is kept now (what another tab
+// stored meanwhile); the desktop has nothing to do. False, with errno and
+// the reason in *error, when either cannot be had: the change must not then
+// be made (and EndKeptChange is not called).
+bool BeginKeptChange(const std::string& folder, int waitMs, std::string* error);
+// Makes lasting what was written in the folder: the desktop syncs the folder
+// itself to the disk, so that a rename in it survives a crash; a page stores
+// the folder's files in the browser. True only once the system or the
+// browser says so; else errno says why (ENOSPC: no room, ETIMEDOUT: no
+// answer in time, EIO) and *error in a few words.
+bool KeepFolder(const std::string& folder, std::string* error);
+// Lets other copies change the folder again.
+void EndKeptChange(const std::string& folder);
+
 // A folder of the user's by the XDG rule: the absolute path the variable
 // holds ($XDG_DATA_HOME, $XDG_CONFIG_HOME), else underHome in the home folder.
 std::string UserFolder(const char* variable, const char* underHome);

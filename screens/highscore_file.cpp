@@ -136,6 +136,16 @@ SaveFault Unreadable(const std::string& file, const std::string& reason) {
     return {"the table cannot be read", file, reason};
 }
 
+// The folder's files could not be had as they are kept, or kept once
+// written (a page's storage in the browser, a folder that will not sync).
+SaveFault NotKept(const std::string& reason, int err, bool reading) {
+    const char* why = reading ? "the table cannot be read" : "it could not be stored";
+    if (err == ENOSPC || err == EDQUOT) why = "there is no room to store it";
+    else if (err == ETIMEDOUT) why = "the storage did not answer";
+    else if (err == EBUSY) why = "the table is in use";
+    return {why, TABLE, reason};
+}
+
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 // The table open and locked against other insertions. A table renamed into
@@ -171,11 +181,11 @@ int LockTable(const std::string& path, SaveFault* fault) {
     return -1;
 }
 
-// Writes the new table into a fresh temporary file in the table's folder and
+// Writes the table into a fresh temporary file in the table's folder and
 // renames it over the table. On any failure the temporary file goes and the
 // table stays.
-bool ReplaceTable(const std::string& path, const std::string& folder, const unsigned char table[HIGH_SCORE_FILE_BYTES],
-                  SaveFault* fault) {
+bool WriteOver(const std::string& path, const std::string& folder, const unsigned char table[HIGH_SCORE_FILE_BYTES],
+               SaveFault* fault) {
     const std::string temp = folder + "/" + TEMP;
     // One left by a killed insertion goes; a folder in its place stays.
     if (unlink(temp.c_str()) != 0 && errno != ENOENT) {
@@ -206,30 +216,33 @@ bool ReplaceTable(const std::string& path, const std::string& folder, const unsi
         unlink(temp.c_str());
         return false;
     }
-    StopHere(HS_RENAMED);
-    // The rename itself reaches the disk with the folder.
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
     return true;
 }
 
-// The insertion; -1 when the table could not be read or rewritten, with the
-// folder it was to be written in and why. A table that is a symbolic link is
-// written where the link leads, so that the link stays and the table it
-// names is the one kept up to date.
-int Insert(const char* name, int32_t score, std::string* folder, SaveFault* fault) {
-    char* real = realpath(HighScorePath(TABLE).c_str(), nullptr);
-    if (!real) {
-        *fault = Unreadable(TABLE, std::strerror(errno));
-        return -1;
+// The new table in the old one's place, and kept: the rename reaches the
+// disk with the folder (in a page, the browser's storage). A new table that
+// is not kept gives way to the old again, so that the table the game reads
+// is the one that lasts.
+bool ReplaceTable(const std::string& path, const std::string& folder, const unsigned char table[HIGH_SCORE_FILE_BYTES],
+                  const unsigned char old[HIGH_SCORE_FILE_BYTES], SaveFault* fault) {
+    if (!WriteOver(path, folder, table, fault)) return false;
+    StopHere(HS_RENAMED);
+    std::string reason;
+    if (!FailHere(HS_KEPT) && KeepFolder(folder, &reason)) {
+        StopHere(HS_KEPT);
+        return true;
     }
-    const std::string path = real;
-    std::free(real);
-    const size_t slash = path.rfind('/');  // there is one: the path is absolute
-    *folder = slash == 0 ? "/" : path.substr(0, slash);
+    if (reason.empty()) reason = std::strerror(errno);
+    *fault = NotKept(reason, errno, false);
+    SaveFault ignored;
+    WriteOver(path, folder, old, &ignored);
+    return false;
+}
+
+// The insertion into the table at path, locked against other copies; -1
+// when the table could not be read or rewritten, with why.
+int InsertLocked(const std::string& path, const std::string& folder, const char* name, int32_t score,
+                 SaveFault* fault) {
     const int fd = LockTable(path, fault);
     if (fd < 0) return -1;
     unsigned char old[HIGH_SCORE_FILE_BYTES];
@@ -266,9 +279,34 @@ int Insert(const char* name, int32_t score, std::string* folder, SaveFault* faul
         std::memcpy(table + written * HIGH_SCORE_RECORD_BYTES, next, HIGH_SCORE_RECORD_BYTES);
         ++written;
     }
-    const bool replaced = ReplaceTable(path, *folder, table, fault);
+    const bool replaced = ReplaceTable(path, folder, table, old, fault);
     close(fd);  // the lock goes with it
     return replaced ? rank : -1;
+}
+
+// The insertion; -1 when the table could not be read or rewritten, with the
+// folder it was to be written in and why. A table that is a symbolic link is
+// written where the link leads, so that the link stays and the table it
+// names is the one kept up to date.
+int Insert(const char* name, int32_t score, std::string* folder, SaveFault* fault) {
+    char* real = realpath(HighScorePath(TABLE).c_str(), nullptr);
+    if (!real) {
+        *fault = Unreadable(TABLE, std::strerror(errno));
+        return -1;
+    }
+    const std::string path = real;
+    std::free(real);
+    const size_t slash = path.rfind('/');  // there is one: the path is absolute
+    *folder = slash == 0 ? "/" : path.substr(0, slash);
+    // The table as it is kept now, not as this copy last read it.
+    std::string reason;
+    if (!BeginKeptChange(*folder, HighScoreLockWaitMs, &reason)) {
+        *fault = NotKept(reason, errno, true);
+        return -1;
+    }
+    const int rank = InsertLocked(path, *folder, name, score, fault);
+    EndKeptChange(*folder);
+    return rank;
 }
 
 }  // namespace

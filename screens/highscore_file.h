@@ -47,7 +47,10 @@ int HighScoreRank(int32_t score);
 // Puts the name (at most 15 characters are kept) and score in the table and
 // returns their rank 1 to 12; 0 when they did not enter it (the table is
 // rewritten unchanged) or when the table could not be read or rewritten (it
-// is then left exactly as it was, and the player is told why). A table the
+// is then left exactly as it was, and the player is told why). The table is
+// the one kept at that moment (a page's other tab may have saved since this
+// one read it), and the insertion is done only once the new table is kept:
+// one that is not gives way to the old again. A table the
 // user may not write counts as read-only, even where the folder would let a
 // rename replace it. The lock is waited for at most HighScoreLockWaitMs.
 int InsertHighScore(const char* name, int32_t score);
@@ -63,6 +66,7 @@ enum HighScoreStep {
     HS_SYNCED,       // and flushed to disk
     HS_CLOSED,       // and closed
     HS_RENAMED,      // renamed over the table
+    HS_KEPT,         // and the folder kept (synced; in a page, stored in the browser)
     HS_STEPS
 };
 extern int HighScoreStopAt;

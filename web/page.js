@@ -128,10 +128,16 @@
     mute.setAttribute('aria-pressed', String(muted));
     mute.textContent = muted ? 'Muted' : 'Sound';
   }
+  // A key pressed and let go, as the keyboard would: the game takes it at
+  // its next look, woken now if it sleeps.
+  function press(key, control) {
+    if (!running()) return;
+    Module._VantaroPressKey(key, control ? 1 : 0);
+    if (wake) setTimeout(() => wake && wake(), 0);
+  }
   for (const button of keys.querySelectorAll('button[data-key]')) {
     button.addEventListener('click', () => {
-      if (!running()) return;
-      Module._VantaroPressKey(Number(button.dataset.key), button.dataset.control ? 1 : 0);
+      press(Number(button.dataset.key), button.dataset.control);
       canvas.focus();
       setTimeout(showMute, 100);
     });
@@ -190,6 +196,11 @@
       }
       return 'data:image/png;base64,' + btoa(binary);
     },
+    // A key of the game's (a character code, as SDL names keys) pressed and
+    // let go, reaching the game whether or not the page has the focus.
+    press(key, control = false) {
+      press(key, control);
+    },
     // True while the game waits for a tap or key with nothing to do.
     waiting() {
       return running() && Module._VantaroWaiting() === 1;
@@ -220,41 +231,82 @@
     ready: false,
   };
 
+  // The page cannot go on: what went wrong, in place of the game.
+  function fail(text) {
+    for (const element of [canvas, keys]) element.style.visibility = 'hidden';
+    for (const cover of document.querySelectorAll('.cover')) cover.hidden = true;
+    loading.hidden = false;
+    loading.classList.add('failed');
+    loading.setAttribute('role', 'alert');
+    loading.textContent = text;
+  }
+  const RELOAD = '\n\nReload the page to play again.';
+
+  // The data folder (the high scores) and the settings' folder live in the
+  // game's memory and are kept in the browser (storage.js): read back
+  // before the game starts, the high scores stored by the game's own save
+  // and the settings whenever the game has written them.
+  const storage = window.vantaroStorage;
+  const FOLDERS = ['/data', '/config'];
+  let unreadScores = false;
+  const vantaroPage = {
+    showBox, toggleFullscreen, presented, sleep, ended, showStatus,
+    beginChange: (folder, waitMs) => storage.beginChange(Module.FS, folder, waitMs),
+    keep: (folder) => storage.store(Module.FS, folder),
+    endChange: (folder) => storage.endChange(folder),
+    storeSettings: () => storage.storeSoon(Module.FS, '/config'),
+  };
+
   function start() {
     window.Module = {
       canvas,
-      vantaroPage: { showBox, toggleFullscreen, presented, sleep, ended, showStatus },
+      vantaroPage,
       preRun: [() => {
-        // The data folder and the settings' folder: kept in IndexedDB,
-        // read back before the game starts; the game's fsync writes the
-        // high scores back, and the settings are stored once written.
-        for (const folder of ['/data', '/config']) {
-          Module.FS.mkdir(folder);
-          Module.FS.mount(Module.IDBFS, {}, folder);
-        }
+        for (const folder of FOLDERS) Module.FS.mkdir(folder);
         Module.ENV.XDG_CONFIG_HOME = '/config';
-        Module.addRunDependency('data');
-        Module.FS.syncfs(true, (error) => {
-          if (error) console.warn('vantaro: the saved high scores cannot be read:', error);
-          Module.removeRunDependency('data');
+        Module.addRunDependency('stored');
+        Promise.all(FOLDERS.map((folder) => storage.load(Module.FS, folder))).then(([scores]) => {
+          unreadScores = scores !== storage.OK;
+          Module.removeRunDependency('stored');
         });
         if (tick !== null && /^\d+$/.test(tick)) Module.ENV.VANTARO_START_TICK = tick;
       }],
+      onAbort(what) {
+        fail('Vantaro stopped: ' + (what || 'the program failed') + '.' + RELOAD);
+      },
       onRuntimeInitialized() {
+        if (unreadScores) {
+          showBox(true, 'High Scores', 'Your saved high scores could not be read from this browser\'s storage.'
+            + ' You can play; saving a score tries again.');
+        }
         loading.hidden = true;
         canvas.style.visibility = 'visible';
         keys.style.visibility = 'visible';
         canvas.focus();
         window.vantaro.ready = true;
+        // The offline copy, once this tab has every file of its build: a
+        // new build's worker takes over from the next visit on.
+        if ('serviceWorker' in navigator) {
+          navigator.serviceWorker.register('service-worker.js').catch((e) => console.warn('vantaro: no offline copy:', e));
+        }
       },
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
     };
     const script = document.createElement('script');
     script.src = 'vantaro.js';
-    script.onerror = () => { loading.textContent = 'Vantaro could not be loaded.'; };
+    script.onerror = () => fail('Vantaro could not be loaded: the network or the site did not answer.' + RELOAD);
     document.body.appendChild(script);
   }
+
+  // A failure that nothing else catches (the program's files missing, the
+  // browser refusing to run it) ends the loading for all to see.
+  window.addEventListener('error', (e) => {
+    if (!running()) fail('Vantaro could not start: ' + (e.message || 'a file of the game did not load') + '.' + RELOAD);
+  });
+  window.addEventListener('unhandledrejection', (e) => {
+    if (!running()) fail('Vantaro could not start: ' + (e.reason && e.reason.message || e.reason) + '.' + RELOAD);
+  });
 
   // One tab plays at a time, so that two never write the high scores at
   // once. A second tab offers to take over once the first is closed.
@@ -285,8 +337,13 @@
     });
   }
 
-  if ('serviceWorker' in navigator) {
-    navigator.serviceWorker.register('service-worker.js').catch((e) => console.warn('vantaro: no offline copy:', e));
+  // A page opened from a file cannot load the game's own files: it says
+  // how to play instead.
+  if (location.protocol === 'file:') {
+    fail('Vantaro cannot run from a file opened in the browser: the browser does not let a page read the game\'s'
+      + ' own files that way.\n\nServe the folder with any web server and open its address, for example with'
+      + ' "python3 -m http.server" in this folder, or "./dev web serve" in the source tree.');
+    return;
   }
   playAlone();
 })();

@@ -1,16 +1,48 @@
-// Keeps the whole site for playing offline. The build writes the version (a
-// digest of every file) and the list of files into this worker, so that a
-// new build makes a new worker, which stores the new files whole and then
-// drops the old ones.
+// Keeps the whole site for playing offline. The build writes into this
+// worker its version (a digest of every file) and each file with the
+// SHA-256 digest of its bytes, so that a new build makes a new worker.
+//
+// A new worker takes each file fresh from the server, never from the
+// browser's HTTP cache (a static host may have told it to keep the old
+// files for a while), checks every file against its digest and only then
+// stores them, under its own version; anything amiss (a file missing, a
+// file of another build, a server half way through an upload) ends its
+// installation and the old version stays whole, to be replaced at a later
+// visit. A worker that has taken over drops the other versions. A tab
+// already playing has all the files it needs and keeps its build; the page
+// registers the worker only once the game has been loaded.
 'use strict';
 
 const VERSION = '@SITE_VERSION@';
 const FILES = [@SITE_FILES@];
 const CACHE = 'vantaro-' + VERSION;
 
-self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
-});
+const hex = (buffer) => Array.from(new Uint8Array(buffer), (b) => b.toString(16).padStart(2, '0')).join('');
+
+async function fetchChecked([path, digest]) {
+  const response = await fetch(new Request(path, { cache: 'no-cache' }));
+  if (!response.ok) throw new Error(`${path}: the server answered ${response.status}`);
+  const bytes = await response.clone().arrayBuffer();
+  if (hex(await crypto.subtle.digest('SHA-256', bytes)) !== digest) {
+    throw new Error(`${path}: not the file of version ${VERSION}`);
+  }
+  return [path, response];
+}
+
+async function install() {
+  await caches.delete(CACHE);  // what an installation that failed half way left
+  try {
+    const checked = await Promise.all(FILES.map(fetchChecked));
+    const cache = await caches.open(CACHE);
+    await Promise.all(checked.map(([path, response]) => cache.put(path, response)));
+  } catch (e) {
+    await caches.delete(CACHE);
+    throw e;
+  }
+  await self.skipWaiting();
+}
+
+self.addEventListener('install', (event) => event.waitUntil(install()));
 
 self.addEventListener('activate', (event) => {
   event.waitUntil(

@@ -28,32 +28,45 @@ const TYPES = {
   '.data': 'application/octet-stream', '.png': 'image/png', '.webmanifest': 'application/manifest+json',
 };
 
-// The site as a static server would serve it; close() takes it off the
-// network, as if the machine were offline.
-export async function serveSite(site = SITE) {
+// The site as a static server would serve it, with any headers given
+// (Cache-Control, say); serve() puts another folder in its place, as a new
+// release would, and close() takes it off the network, as if the machine
+// were offline.
+export async function serveSite(site = SITE, headers = {}) {
+  let root = site;
   const server = createServer((request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = join(site, normalize(path.endsWith('/') ? path + 'index.html' : path));
-    if (!file.startsWith(site) || !existsSync(file)) {
+    const file = join(root, normalize(path.endsWith('/') ? path + 'index.html' : path));
+    if (!file.startsWith(root) || !existsSync(file)) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream' });
+    response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream', ...headers });
     response.end(readFileSync(file));
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
+    port: server.address().port,
+    serve: (folder) => { root = folder; },
     close: () => new Promise((resolve) => { server.closeAllConnections(); server.close(resolve); }),
   };
 }
+
+// A host name for 127.0.0.1 that is no secure origin: a page there has
+// neither Web Locks nor a service worker, as on a plain-http host.
+export const PLAIN_HOST = 'vantaro.test';
 
 export async function launch() {
   return puppeteer.launch({
     executablePath: CHROMIUM,
     headless: true,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--autoplay-policy=no-user-gesture-required'],
+      '--disable-component-update', '--disable-sync', '--autoplay-policy=no-user-gesture-required',
+      // Tabs in the background go on at full speed, as a second window would.
+      '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+      '--disable-backgrounding-occluded-windows',
+      `--host-resolver-rules=MAP ${PLAIN_HOST} 127.0.0.1`],
   });
 }
 
@@ -61,8 +74,10 @@ export async function launch() {
 // with touch.
 export const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 
-export async function openGame(browser, url, { viewport = PHONE, waitForMachine = true } = {}) {
+// browser: a browser, or one of its contexts (a profile of its own).
+export async function openGame(browser, url, { viewport = PHONE, waitForMachine = true, before } = {}) {
   const page = await browser.newPage();
+  if (before) await page.evaluateOnNewDocument(before);
   await page.setViewport(viewport);
   page.on('pageerror', (e) => console.log('page error:', e.message));
   await page.goto(url, { waitUntil: 'load' });
@@ -155,3 +170,46 @@ export async function tableNames(page) {
   }
   return names;
 }
+
+export const screenTitle = async (page) => JSON.parse(await state(page)).title;
+
+export async function waitForPrompt(page, title, timeoutMs = 60000) {
+  const end = Date.now() + timeoutMs;
+  while (Date.now() < end) {
+    const s = await state(page);
+    if (s && JSON.parse(s).title === title && (await page.evaluate(() => window.vantaro.waiting()))) return;
+    await sleep(50);
+  }
+  throw new Error(`the game did not come to ask "${title}"; it shows ${await state(page)}`);
+}
+
+// From ?tick=14, whose first spin wins: a credit, the spin, the win banked,
+// the game abandoned and its score offered for saving under the name.
+// Resolves once the name is typed and, unless enter is false, entered; the
+// save's outcome is the caller's to look at.
+export async function playAndSave(page, name, { enter = true } = {}) {
+  await page.bringToFront();
+  await tap(page, COIN);
+  await settle(page);
+  await tap(page, SPIN);
+  await settle(page);
+  if (JSON.parse(await state(page)).prize) {
+    await tap(page, COLLECT);
+    await settle(page);
+  }
+  await page.keyboard.press('q');
+  await waitForPrompt(page, 'Abandon Game?');
+  await tap(page, FIRST_ANSWER);  // Quit
+  await waitForPrompt(page, 'Save High Score?');
+  await tap(page, FIRST_ANSWER);  // Yes
+  await waitForScreen(page, 'names');
+  for (const key of name.toLowerCase()) {
+    await page.keyboard.press(key);
+    await settle(page);
+  }
+  if (enter) await pressEnter(page);
+}
+
+// Enter, as the page's own key buttons press keys: it reaches a tab in the
+// background as well, so that two tabs can take it at the same moment.
+export const pressEnter = (page) => page.evaluate(() => window.vantaro.press(13));
