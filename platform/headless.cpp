@@ -224,6 +224,7 @@ void Dialog(const std::string& title, const std::string&) {
 void ShellCall(DWORD flags) { S().shell.push_back(flags); }
 
 void SoundChanged(bool) {}  // kept in the platform's state alone
+void TypingText(bool) {}
 
 }  // namespace
 
@@ -251,6 +252,7 @@ const Backend HeadlessBackend = {
     .voiceStart = VoiceStart,
     .soundCall = SoundCall,
     .soundChanged = SoundChanged,
+    .typingText = TypingText,
     .messageBox = MessageBox,
     .dialog = Dialog,
     .shellCall = ShellCall,

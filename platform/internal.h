@@ -80,6 +80,10 @@ struct Backend {
     // its volume: the backend applies, shows and keeps it.
     void (*soundChanged)(bool muteSwitched);
 
+    // The game asks for typed text (name entry), or no longer: a page
+    // offers the device's keyboard meanwhile.
+    void (*typingText)(bool typing);
+
     int (*messageBox)(const std::string& text, const std::string& caption);
     // Shows a modal text dialog until the player closes it.
     void (*dialog)(const std::string& title, const std::string& text);

@@ -731,6 +731,8 @@ void Dialog(const std::string& title, const std::string& text) { ShowBox(false, 
 
 void ShellCall(DWORD) {}
 
+void TypingText(bool typing) { sdlhost::TypingText(typing); }
+
 void Select(const PlatformOptions& options) {
     S().options = options;
     ClockOrigin = options.startTickFixed ? MonotonicUs() - static_cast<uint64_t>(options.startTick) * 1000 : 0;
@@ -824,6 +826,7 @@ const Backend SdlBackend = {
     .voiceStart = VoiceStart,
     .soundCall = SoundCall,
     .soundChanged = SoundChanged,
+    .typingText = TypingText,
     .messageBox = MessageBox,
     .dialog = Dialog,
     .shellCall = ShellCall,

@@ -223,6 +223,7 @@ void ShowStatus(SDL_Window* window, const std::string& title, const std::string&
 }
 
 void SettingsSaved() {}
+void TypingText(bool) {}
 
 void ToggleFullscreen(SDL_Window* window) {
     const bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;

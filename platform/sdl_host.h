@@ -41,12 +41,16 @@ void ToggleFullscreen(SDL_Window* window);
 void ShowStatus(SDL_Window* window, const std::string& title, const std::string& text);
 // The settings file has been written: a page stores it in the browser.
 void SettingsSaved();
+// The game asks for typed text (name entry), or no longer: a page offers
+// the device's on-screen keyboard meanwhile; a desktop has its keyboard.
+void TypingText(bool typing);
 
 // A frame has been presented (its 1/60 s slot reached), for the page's own
 // timing of frames.
 void Presented();
 
-// A message box or the About box. Open shows it and is false when it could
+// A message box (error) or the About box (a page shows its own, in its
+// player's terms: touch or keys). Open shows it and is false when it could
 // not be shown; the backend then polls Closed, keeping the window alive,
 // until the player closes the box or a close request makes it Close it.
 struct Box {

@@ -32,6 +32,11 @@ EM_JS(void, ShowPageStatus, (const char* text), { Module.vantaroPage.showStatus(
 // changes that come while one is being stored are stored together after it.
 EM_JS(void, StoreSettings, (), { Module.vantaroPage.storeSettings(); });
 
+EM_JS(void, OfferKeyboard, (int typing), { Module.vantaroPage.typing(typing != 0); });
+
+// The About box, in the page's words for the way its player plays.
+EM_ASYNC_JS(void, ShowPageAbout, (), { await Module.vantaroPage.showAbout(); });
+
 }  // namespace
 
 // web/library.js: brings in the JavaScript SDL calls on.
@@ -59,12 +64,14 @@ int ChooseScale(const PlatformOptions&, int) { return 1; }
 void ShowStatus(SDL_Window*, const std::string&, const std::string& text) { ShowPageStatus(text.c_str()); }
 
 void SettingsSaved() { StoreSettings(); }
+void TypingText(bool typing) { OfferKeyboard(typing); }
 void ToggleFullscreen(SDL_Window*) { TogglePageFullscreen(); }
 
 void Presented() { NotePresent(); }
 
 bool OpenBox(Box*, bool error, const std::string& title, const std::string& text, SDL_Window*) {
-    ShowPageBox(error, title.c_str(), text.c_str());
+    if (error) ShowPageBox(true, title.c_str(), text.c_str());
+    else ShowPageAbout();
     return true;
 }
 bool Closed(Box*) { return true; }

@@ -27,7 +27,11 @@ void PlatformChangeVolume(int steps) {
     Current().soundChanged(false);
 }
 
-void PlatformTypingText(bool typing) { Core().typingText = typing; }
+void PlatformTypingText(bool typing) {
+    if (Core().typingText == typing) return;
+    Core().typingText = typing;
+    Current().typingText(typing);
+}
 
 BOOL PlaySoundW(const WCHAR* name, HINSTANCE, DWORD flags) {
     const Backend& b = Current();

@@ -1,30 +1,64 @@
 // The page around the game: one tab plays at a time, the frame is placed
 // crisp and as large as the screen allows, the device's side buttons are
-// drawn beside it, boxes and full screen are the page's, sound starts with
-// the first touch or key, the high-score folder lives in IndexedDB, and the
-// site is kept for playing offline. The game itself is vantaro.js and
-// vantaro.wasm, built from the same code as the desktop program.
+// drawn beside it at a finger's size, boxes, help and full screen are the
+// page's, the device's keyboard is offered for a name, the screen stays on
+// while the player plays, the game's files live in the browser's storage
+// (storage.js), and the site is kept for playing offline. The game itself is
+// vantaro.js and vantaro.wasm, built from the same code as the desktop
+// program.
 'use strict';
 
 (function () {
   const WIDTH = 240, HEIGHT = 320;
+  // The least a finger needs in either direction, and the room between two
+  // buttons, in CSS pixels.
+  const TOUCH = 44, GAP = 8;
   const canvas = document.getElementById('canvas');
   const keys = document.getElementById('keys');
+  const typing = document.getElementById('typing');
+  const nameKeys = document.getElementById('name-keys');
   const loading = document.getElementById('loading');
   const status = document.getElementById('status');
+  const hint = document.getElementById('hint');
 
   // ?tick=N starts the game's clock at N, as --start-tick N does headless.
   const tick = new URLSearchParams(location.search).get('tick');
   const running = () => Boolean(window.Module && Module.calledRun);
+
+  // The width every side button takes: the widest of the labels any of
+  // them shows, as the browser sets them, and at least a finger's.
+  let buttonWidth = 0;
+  function measureButtons() {
+    const probe = document.createElement('canvas').getContext('2d');
+    const buttons = [...keys.querySelectorAll('button')];
+    const style = getComputedStyle(buttons[0]);
+    probe.font = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
+    const labels = buttons.flatMap((b) => (b.dataset.labels || b.textContent).split(' '));
+    const text = Math.max(...labels.map((label) => probe.measureText(label).width));
+    const frame = parseFloat(style.paddingLeft) + parseFloat(style.paddingRight)
+      + parseFloat(style.borderLeftWidth) + parseFloat(style.borderRightWidth);
+    buttonWidth = Math.max(TOUCH, Math.ceil(text + frame + 2));
+  }
 
   // The frame at the largest whole scale of device pixels that fits the
   // viewport, so that every pixel of the machine is a crisp square. On a
   // dense screen (a phone, whose width is seldom a multiple of 240) where
   // that would leave more than a sixth of the room unused, it is scaled to
   // fit instead, the nearest pixel sampled: there the uneven steps are too
-  // small to see. The buttons go in what is left: below the frame when the
-  // screen stands upright, beside it when it lies. They never take room
-  // from the frame: where none is left they lie over its edge.
+  // small to see. The side buttons go in what is left, in as few rows
+  // (below the frame, the screen upright) or columns (beside it, the screen
+  // lying) as hold them at their width and a finger's height; they never
+  // take room from the frame: where none is left they lie over its edge.
+  // The name box takes their place while the game asks for a name.
+  // Along one side of the screen, the starts of the frame and of the block
+  // of buttons after it: the two centred together where both fit, else the
+  // frame centred and the block at the far edge, over it.
+  function after(screen, frame, block) {
+    if (screen - frame < block + 2 * GAP) return [(screen - frame) / 2, screen - block - GAP];
+    const start = (screen - frame - block - GAP) / 2;
+    return [start, start + frame + GAP];
+  }
+
   function layout() {
     const vw = window.innerWidth, vh = window.innerHeight;
     const ratio = window.devicePixelRatio || 1;
@@ -33,37 +67,71 @@
     const scale = whole > 0 && (ratio < 2 || whole >= fit * 5 / 6) ? whole : fit;
     const w = WIDTH * scale, h = HEIGHT * scale;
     const upright = vh - h >= vw - w;
-    const thickness = upright ? 56 : 96;
-    const room = Math.max(0, Math.min(thickness, upright ? vh - h : vw - w));
-    const left = upright ? (vw - w) / 2 : (vw - w - room) / 2;
-    const top = upright ? (vh - h - room) / 2 : (vh - h) / 2;
-    Object.assign(canvas.style, { left: left + 'px', top: top + 'px', width: w + 'px', height: h + 'px' });
-    // The status line's centre: above the frame where there is room, else
-    // beside it opposite the buttons, else over the buttons.
-    let at;
-    if (upright) at = top >= 32 ? [vw / 2, top / 2] : [vw / 2, top + h + room / 2];
-    else at = left >= 120 ? [left / 2, vh / 2] : [left + w + room / 2, vh / 2];
-    Object.assign(status.style, { left: at[0] + 'px', top: at[1] + 'px' });
+    const count = keys.querySelectorAll('button').length;
+    let across, down, bw, bh, left, top, blockLeft, blockTop;
     if (upright) {
-      Object.assign(keys.style, {
-        flexDirection: 'row', left: left + 'px', width: w + 'px', height: (thickness - 12) + 'px',
-        top: (top + h + (room ? 8 : -thickness)) + 'px',
-      });
+      const room = vw - 2 * GAP;
+      for (down = 1; down < count; down++) {
+        across = Math.ceil(count / down);
+        if ((room - (across - 1) * GAP) / across >= buttonWidth) break;
+      }
+      across = Math.ceil(count / down);
+      // As wide as the frame where that is enough, never narrower than the
+      // labels need.
+      const row = Math.min(room, Math.max(w, across * buttonWidth + (across - 1) * GAP));
+      bw = (row - (across - 1) * GAP) / across;
+      bh = TOUCH;
+      left = (vw - w) / 2;
+      blockLeft = (vw - row) / 2;
+      [top, blockTop] = after(vh, h, down * bh + (down - 1) * GAP);
     } else {
-      const column = Math.min(h, 6 * 64);
-      Object.assign(keys.style, {
-        flexDirection: 'column', top: (top + (h - column) / 2) + 'px', height: column + 'px',
-        width: (thickness - 12) + 'px', left: (left + w + (room ? 8 : -thickness)) + 'px',
-      });
+      const room = vh - 2 * GAP;
+      for (across = 1; across < count; across++) {
+        down = Math.ceil(count / across);
+        if ((room - (down - 1) * GAP) / down >= TOUCH) break;
+      }
+      down = Math.ceil(count / across);
+      bh = Math.min(56, (room - (down - 1) * GAP) / down);
+      bw = Math.max(buttonWidth, 72);
+      top = (vh - h) / 2;
+      blockTop = (vh - (down * bh + (down - 1) * GAP)) / 2;
+      [left, blockLeft] = after(vw, w, across * bw + (across - 1) * GAP);
+    }
+    Object.assign(canvas.style, { left: left + 'px', top: top + 'px', width: w + 'px', height: h + 'px' });
+    Object.assign(keys.style, {
+      left: blockLeft + 'px', top: blockTop + 'px', gap: GAP + 'px', gridAutoFlow: upright ? 'row' : 'column',
+      gridTemplateColumns: `repeat(${across}, ${bw}px)`,
+      gridTemplateRows: `repeat(${down}, ${bh}px)`,
+    });
+    // The name box: the buttons' row, or beside the frame as wide as there
+    // is room for.
+    const blockWidth = across * bw + (across - 1) * GAP, blockHeight = down * bh + (down - 1) * GAP;
+    const boxWidth = upright ? blockWidth : Math.max(blockWidth, Math.min(260, vw - left - w - 2 * GAP));
+    const boxHeight = upright ? Math.max(TOUCH, Math.min(blockHeight, 96)) : 96;
+    Object.assign(typing.style, {
+      left: (upright ? blockLeft : Math.min(blockLeft, vw - boxWidth - GAP)) + 'px', width: boxWidth + 'px',
+      top: (upright ? blockTop : (vh - boxHeight) / 2) + 'px', height: boxHeight + 'px',
+    });
+    // The status line and the hint: above the frame where there is room,
+    // else beside it opposite the buttons, else over the frame's top.
+    let at;
+    if (upright) at = top >= 40 ? [vw / 2, top / 2] : [vw / 2, top + 28];
+    else at = left >= 150 ? [left / 2, vh / 2] : [left + w / 2, top + 28];
+    for (const note of [status, hint]) {
+      Object.assign(note.style, { left: at[0] + 'px', top: at[1] + 'px', maxWidth: Math.max(200, upright ? vw - 16 : left - 16) + 'px' });
     }
   }
+  measureButtons();
   window.addEventListener('resize', layout);
   layout();
+  if (document.fonts) document.fonts.ready.then(() => { measureButtons(); layout(); });
 
-  // Over the game the page never scrolls, zooms, selects or offers a menu.
-  for (const type of ['contextmenu', 'selectstart', 'gesturestart', 'dblclick']) {
-    document.addEventListener(type, (e) => e.preventDefault(), { passive: false });
+  // Over the game the page never selects or offers a menu; gestures on the
+  // machine are the game's own, while the page around it may be zoomed.
+  for (const type of ['contextmenu', 'selectstart', 'dblclick']) {
+    document.addEventListener(type, (e) => { if (e.target !== nameKeys) e.preventDefault(); }, { passive: false });
   }
+  canvas.addEventListener('gesturestart', (e) => e.preventDefault(), { passive: false });
 
   function toggleFullscreen() {
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
@@ -71,28 +139,46 @@
   }
   document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
 
-  // A box of the game's (a failed save, the About box): over the whole
-  // page, so nothing reaches the game until it is closed.
-  const box = document.getElementById('box');
-  const boxOk = document.getElementById('box-ok');
+  // A box over the whole page (a failed save, the help and about sheet):
+  // nothing reaches the game until it is closed, by its OK, Enter, Escape
+  // or Space. A long one scrolls between its title and its OK, which stays
+  // in view.
   let closeBox = null;
-  function showBox(error, title, text) {
-    document.getElementById('box-title').textContent = title;
-    document.getElementById('box-text').textContent = text;
-    box.classList.toggle('error', error);
-    box.hidden = false;
-    boxOk.focus({ preventScroll: true });
-    box.querySelector('.panel').scrollTop = 0;  // a long box is read from its top
+  function openCover(cover) {
+    const ok = cover.querySelector('.ok');
+    cover.hidden = false;
+    cover.querySelector('.text').scrollTop = 0;
+    ok.focus({ preventScroll: true });
     return new Promise((resolve) => {
       closeBox = () => {
-        box.hidden = true;
+        cover.hidden = true;
         closeBox = null;
-        canvas.focus();
+        canvas.focus({ preventScroll: true });
         resolve();
       };
     });
   }
-  boxOk.addEventListener('click', () => closeBox && closeBox());
+  for (const ok of document.querySelectorAll('.cover .ok')) ok.addEventListener('click', () => closeBox && closeBox());
+
+  const box = document.getElementById('box');
+  function showBox(error, title, text) {
+    document.getElementById('box-title').textContent = title;
+    document.getElementById('box-text').textContent = text;
+    box.classList.toggle('error', error);
+    return openCover(box);
+  }
+
+  // The game's About box, in a page: how to play in a finger's words, the
+  // keys where there is a keyboard (no touch screen, a fine pointer, or a
+  // key pressed already), the gamepad's buttons where one is plugged in.
+  let sawKeyboard = false;
+  const help = document.getElementById('help');
+  function showAbout() {
+    const keyboard = sawKeyboard || navigator.maxTouchPoints === 0 || matchMedia('(hover: hover) and (pointer: fine)').matches;
+    document.getElementById('help-keys').hidden = !keyboard;
+    document.getElementById('help-gamepad').hidden = !(navigator.getGamepads && [...navigator.getGamepads()].some(Boolean));
+    return openCover(help);
+  }
 
   // The player left the game: a page cannot close itself, so it offers
   // the machine again.
@@ -102,9 +188,15 @@
   }
   document.getElementById('play-again').addEventListener('click', () => location.reload());
 
-  // Keys the page keeps to itself: F11, and everything while a box is up
-  // (Enter, Escape or Space closes it). The rest go on to the game.
+  // Keys the page keeps to itself: F11, everything while a box is up, and
+  // what goes into the name box (it reaches the game as typed text, below).
+  // The rest go on to the game.
   window.addEventListener('keydown', (e) => {
+    sawKeyboard = true;
+    if (e.target === nameKeys) {
+      e.stopImmediatePropagation();
+      return;
+    }
     if (closeBox) {
       if (e.key === 'Enter' || e.key === 'Escape' || e.key === ' ') closeBox();
     } else if (e.key === 'F11') {
@@ -115,9 +207,11 @@
     e.preventDefault();
     e.stopImmediatePropagation();
   }, true);
-  window.addEventListener('keyup', (e) => {
-    if (closeBox || e.key === 'F11') e.stopImmediatePropagation();
-  }, true);
+  for (const type of ['keyup', 'keypress']) {
+    window.addEventListener(type, (e) => {
+      if (closeBox || e.key === 'F11' || e.target === nameKeys) e.stopImmediatePropagation();
+    }, true);
+  }
 
   // The side buttons are the device's keys: each is that key pressed once.
   // The sound button shows whether the sound is off, however it was
@@ -138,19 +232,116 @@
   for (const button of keys.querySelectorAll('button[data-key]')) {
     button.addEventListener('click', () => {
       press(Number(button.dataset.key), button.dataset.control);
-      canvas.focus();
+      canvas.focus({ preventScroll: true });
       setTimeout(showMute, 100);
     });
   }
   window.addEventListener('keyup', () => setTimeout(showMute, 100));
+
+  // While the game asks for a name the page offers the device's keyboard in
+  // the side buttons' place (their keys would be letters there): the name
+  // box. What is typed into it reaches the game as the keyboard's letters,
+  // Backspace and Enter; the box itself keeps a few blanks, so that even a
+  // keyboard that sends no keys of its own (a phone's) deletes, and the
+  // game draws the name. The arrows on the screen keep working.
+  const BLANKS = '        ';
+  function resetNameKeys() {
+    nameKeys.value = BLANKS;
+    nameKeys.setSelectionRange(BLANKS.length, BLANKS.length);
+  }
+  function typed() {
+    const now = nameKeys.value;
+    if (now.startsWith(BLANKS)) {
+      for (const c of now.slice(BLANKS.length).toLowerCase()) {
+        if (c >= 'a' && c <= 'z') press(c.charCodeAt(0));
+      }
+    } else {
+      for (let i = now.length; i < BLANKS.length; i++) press(8);  // Backspace
+    }
+    resetNameKeys();
+  }
+  nameKeys.addEventListener('input', (e) => { if (!e.isComposing) typed(); });
+  nameKeys.addEventListener('compositionend', typed);
+  typing.addEventListener('submit', (e) => {
+    e.preventDefault();
+    press(13);  // Enter: OK
+  });
+  function offerKeyboard(asking) {
+    typing.hidden = !asking;
+    keys.style.visibility = asking ? 'hidden' : 'visible';
+    if (asking) resetNameKeys();
+    else if (document.activeElement === nameKeys) canvas.focus({ preventScroll: true });
+  }
 
   // The game's status line (the volume, the sound switched): the game
   // takes it away after two seconds with an empty text.
   function showStatus(text) {
     status.textContent = text;
     status.hidden = text === '';
+    if (text) hint.hidden = true;
     showMute();
   }
+
+  // A first visit shows how to begin until the first spin: the reels seen
+  // turning, or Cash and Credit together less than before (a coin only
+  // moves money between them; a spin takes a credit).
+  function startHint() {
+    try {
+      if (localStorage.getItem('vantaro-spun') === '1') return;
+    } catch (e) { /* no storage: the hint every visit */ }
+    hint.hidden = false;
+    let money = null;
+    const look = setInterval(() => {
+      const state = JSON.parse(window.vantaro.state() || 'null');
+      if (!state) return;
+      const now = state.cash + state.credit;
+      if ((money !== null && now < money) || (state.reels || []).some((reel) => reel.offset !== 0)) {
+        clearInterval(look);
+        hint.hidden = true;
+        try { localStorage.setItem('vantaro-spun', '1'); } catch (e) { /* the hint comes again next visit */ }
+      }
+      money = money === null ? now : Math.min(money, now);
+    }, 250);
+  }
+
+  // The screen stays on while the player plays, as the desktop holds off
+  // its screensaver: a wake lock held while the page is in view and has
+  // had input in the last five minutes, let go otherwise, taken again when
+  // the page is shown again. A browser that refuses it (or has none)
+  // changes nothing for the game.
+  const IDLE_MS = 5 * 60 * 1000;
+  let lastInput = -Infinity, screenLock = null, asking = false, refused = null, idleTimer = null;
+  async function holdScreen() {
+    const wanted = running() && document.visibilityState === 'visible' && Date.now() - lastInput < IDLE_MS;
+    // Asked once per input at most: a refusal waits for the next.
+    if (wanted && !screenLock && !asking && refused !== lastInput && navigator.wakeLock) {
+      asking = true;
+      const asked = lastInput;
+      try {
+        const lock = await navigator.wakeLock.request('screen');
+        lock.addEventListener('release', () => { if (screenLock === lock) screenLock = null; });
+        screenLock = lock;
+      } catch (e) {
+        refused = asked;
+        console.info('vantaro: the screen may dim:', e && e.message);
+      }
+      asking = false;
+      holdScreen();  // the player may have gone meanwhile
+    } else if (!wanted && screenLock) {
+      const lock = screenLock;
+      screenLock = null;
+      lock.release().catch(() => {});
+    }
+  }
+  function noteInput() {
+    lastInput = Date.now();
+    holdScreen();
+    clearTimeout(idleTimer);
+    idleTimer = setTimeout(holdScreen, IDLE_MS + 1000);
+  }
+  for (const type of ['pointerdown', 'keydown']) window.addEventListener(type, noteInput, true);
+  window.addEventListener('gamepadconnected', noteInput);
+  document.addEventListener('visibilitychange', holdScreen);
 
   // The game's waits: until the time is up, or sooner when input comes
   // (woken in a task of its own, after SDL has queued the input).
@@ -215,6 +406,10 @@
     status() {
       return status.hidden ? '' : status.textContent;
     },
+    // Whether the page holds the screen on now.
+    screenHeld() {
+      return Boolean(screenLock && !screenLock.released);
+    },
     // performance.now() of the first frame presented, null before it.
     firstFrame() {
       return timing.first;
@@ -235,6 +430,7 @@
   function fail(text) {
     for (const element of [canvas, keys]) element.style.visibility = 'hidden';
     for (const cover of document.querySelectorAll('.cover')) cover.hidden = true;
+    typing.hidden = hint.hidden = true;
     loading.hidden = false;
     loading.classList.add('failed');
     loading.setAttribute('role', 'alert');
@@ -250,7 +446,8 @@
   const FOLDERS = ['/data', '/config'];
   let unreadScores = false;
   const vantaroPage = {
-    showBox, toggleFullscreen, presented, sleep, ended, showStatus,
+    showBox, showAbout, toggleFullscreen, presented, sleep, ended, showStatus,
+    typing: offerKeyboard,
     beginChange: (folder, waitMs) => storage.beginChange(Module.FS, folder, waitMs),
     keep: (folder) => storage.store(Module.FS, folder),
     endChange: (folder) => storage.endChange(folder),
@@ -282,8 +479,9 @@
         loading.hidden = true;
         canvas.style.visibility = 'visible';
         keys.style.visibility = 'visible';
-        canvas.focus();
+        canvas.focus({ preventScroll: true });
         window.vantaro.ready = true;
+        startHint();
         // The offline copy, once this tab has every file of its build: a
         // new build's worker takes over from the next visit on.
         if ('serviceWorker' in navigator) {
@@ -308,8 +506,11 @@
     if (!running()) fail('Vantaro could not start: ' + (e.reason && e.reason.message || e.reason) + '.' + RELOAD);
   });
 
-  // One tab plays at a time, so that two never write the high scores at
-  // once. A second tab offers to take over once the first is closed.
+  // One tab plays at a time, so that two never play one table at once. A
+  // second tab offers to take over once the first is closed. A browser
+  // without Web Locks (a page on a plain-http host) lets every tab play:
+  // the high scores are saved under a lock of the page's own, so none is
+  // lost either way.
   function playAlone() {
     if (!navigator.locks) {
       start();

@@ -10,4 +10,4 @@ command -v node >/dev/null || { echo "skipped: no node"; exit 77; }
 [ -x /usr/bin/chromium ] || { echo "skipped: no chromium"; exit 77; }
 cd "$(dirname "$0")"
 [ -d node_modules/puppeteer-core ] || npm ci --no-audit --no-fund --silent
-VANTARO_SITE=$(cd "$site" && pwd) VANTARO_GAME=$game exec node --test game.test.mjs storage.test.mjs release.test.mjs
+VANTARO_SITE=$(cd "$site" && pwd) VANTARO_GAME=$game exec node --test game.test.mjs storage.test.mjs release.test.mjs phone.test.mjs

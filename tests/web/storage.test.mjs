@@ -97,7 +97,7 @@ test('storage', async (t) => {
         assert.equal(await waitForBox(page, fault), `Your score could not be saved: ${told}.`, fault);
         assert.ok(Date.now() - started < 20000, `${fault}: the save took ${Date.now() - started} ms`);
         // The game goes on: the box closes, and the game ends as abandoned.
-        await page.click('#box-ok');
+        await page.click('#box .ok');
         await page.waitForSelector('#ended:not([hidden])');
         await page.close();
         if (fault === 'hang') await sleep(Math.max(0, started + 12500 - Date.now()));  // the store comes free
@@ -130,7 +130,7 @@ test('storage', async (t) => {
         before: () => { indexedDB.open = () => { throw new DOMException('no storage here', 'UnknownError'); }; },
       });
       assert.match(await waitForBox(page), /saved high scores could not be read/);
-      await page.click('#box-ok');
+      await page.click('#box .ok');
       await waitForScreen(page, 'machine');
       await context.close();
     });
