@@ -2,8 +2,9 @@
 // browser refuses, aborts or never answers is told and the old table stays;
 // a database cleared while the game runs is stored again; two tabs on a
 // plain-http host, where the one-tab rule cannot be kept, both keep their
-// scores; settings stored one at a time; the page opened from a file says
-// how to play it. Each case in a browser profile of its own.
+// scores; settings stored one at a time; a file of the game that does not
+// load is told, and the page opened from a file says how to play it. Each
+// case in a browser profile of its own.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
@@ -173,6 +174,22 @@ test('storage', async (t) => {
       await waitForScreen(page, 'machine');
       assert.equal(await page.evaluate(() => window.vantaro.volume()), 1);
       await context.close();
+    });
+
+    // The program's files that do not come: the page says so, and does not
+    // stay at "Loading…".
+    await t.test('a file of the game that does not load is told', async () => {
+      for (const missing of ['vantaro.js', 'vantaro.wasm', 'vantaro.data']) {
+        const context = await browser.createBrowserContext();
+        const page = await context.newPage();
+        await page.setRequestInterception(true);
+        page.on('request', (r) => (r.url().endsWith('/' + missing) ? r.abort() : r.continue()));
+        await page.goto(server.url, { waitUntil: 'load' });
+        await page.waitForFunction(() => document.getElementById('loading').classList.contains('failed'),
+          { timeout: 20000 });
+        assert.match(await page.$eval('#loading', (e) => e.textContent), /Reload the page/, missing);
+        await context.close();
+      }
     });
 
     await t.test('opened from a file, the page says how to play it', async () => {
