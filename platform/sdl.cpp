@@ -9,7 +9,6 @@
 // copy of the last frame shown is how the window repaints itself when it is
 // uncovered while the game is busy.
 #include <SDL.h>
-#include <png.h>
 #include <time.h>
 
 #include <algorithm>
@@ -81,10 +80,20 @@ uint64_t MonotonicUs() {
     return static_cast<uint64_t>(t.tv_sec) * 1000000 + static_cast<uint64_t>(t.tv_nsec) / 1000;
 }
 
-// The monotonic clock, counted from the options' starting tick when they
-// fix one, else as the system counts it.
+// The monotonic clock, as the system counts it, or, when the options fix a
+// starting tick, reading that tick at its first reading: the game's objects
+// seed their random numbers from it as they are built, however long the
+// program took to get there (a page's first run compiles slowly), so that
+// a seeded page deals the headless game's games.
 uint64_t ClockOrigin = 0;
-uint64_t ClockUs() { return MonotonicUs() - ClockOrigin; }
+uint64_t ClockStartUs = NEVER;  // the fixed starting tick, until the first reading
+uint64_t ClockUs() {
+    if (ClockStartUs != NEVER) {
+        ClockOrigin = MonotonicUs() - ClockStartUs;
+        ClockStartUs = NEVER;
+    }
+    return MonotonicUs() - ClockOrigin;
+}
 
 // Where the frame sits in the window: scale and top-left corner, in pixels
 // of the window's surface.
@@ -486,24 +495,6 @@ void OnRequest(const std::string& request) {
     if (SDL_PushEvent(&e) != 1) delete static_cast<std::string*>(e.user.data1);
 }
 
-void SetIcon(HICON icon) {
-    if (!icon) return;
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, icon->png, icon->size)) return;
-    image.format = PNG_FORMAT_RGBA;
-    std::vector<Uint8> pixels(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-            pixels.data(), image.width, image.height, 32, image.width * 4, SDL_PIXELFORMAT_RGBA32);
-        if (surface) {
-            SDL_SetWindowIcon(S().window, surface);
-            SDL_FreeSurface(surface);
-        }
-    }
-    png_image_free(&image);
-}
-
 bool CreateWindow(HWND hwnd) {
     State& s = S();
     const int scale = sdlhost::ChooseScale(s.options, s.kept.scale);
@@ -516,7 +507,7 @@ bool CreateWindow(HWND hwnd) {
     s.windowScale = scale;
     SDL_SetWindowMinimumSize(s.window, WIDTH, HEIGHT);
     PlatformTrace("window %dx%d at scale %d", WIDTH * scale, HEIGHT * scale, scale);
-    SetIcon(hwnd->icon);
+    if (hwnd->icon) sdlhost::SetWindowIcon(s.window, hwnd->icon->png, hwnd->icon->size);
     // The window system's own image of the window, not a texture of a
     // renderer: with SDL's default a software OpenGL (Mesa's llvmpipe, as
     // in virtual machines and under Xvfb) scales every frame at a fifth of
@@ -624,6 +615,7 @@ void OpenAudio() {
     State& s = S();
     // Opened even with --mute, so that M can switch the sound on.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    SDL_SetHint(SDL_HINT_WAVE_FACT_CHUNK, "truncate");
     SDL_AudioSpec want = {};
     want.freq = 44100;
     want.format = AUDIO_S16SYS;
@@ -637,7 +629,9 @@ void OpenAudio() {
 
 // Decodes a wave file into the device's format, once. The file is read as
 // the headless backend reads it (never waiting on a FIFO, at most
-// MAX_WAVE_FILE_BYTES); one that cannot be read or decoded is silence.
+// MAX_WAVE_FILE_BYTES); one that cannot be read or decoded is silence. A
+// compressed one (the page's are IMA ADPCM) ends where its fact chunk says,
+// not at the end of its last block.
 const Clip* LoadClip(const char* path) {
     State& s = S();
     auto known = s.clips.find(path);
@@ -735,7 +729,8 @@ void TypingText(bool typing) { sdlhost::TypingText(typing); }
 
 void Select(const PlatformOptions& options) {
     S().options = options;
-    ClockOrigin = options.startTickFixed ? MonotonicUs() - static_cast<uint64_t>(options.startTick) * 1000 : 0;
+    ClockOrigin = 0;
+    ClockStartUs = options.startTickFixed ? static_cast<uint64_t>(options.startTick) * 1000 : NEVER;
 }
 
 bool Init(const PlatformOptions& options, std::string* error) {

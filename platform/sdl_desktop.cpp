@@ -4,6 +4,7 @@
 // helper process.
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <png.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/instance.h"
 #include "platform/internal.h"
@@ -220,6 +222,23 @@ int ChooseScale(const PlatformOptions& options, int keptScale) {
 
 void ShowStatus(SDL_Window* window, const std::string& title, const std::string& text) {
     if (window) SDL_SetWindowTitle(window, (text.empty() ? title : title + " \u2014 " + text).c_str());
+}
+
+void SetWindowIcon(SDL_Window* window, const void* png, size_t size) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, png, size)) return;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<Uint8> pixels(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            pixels.data(), image.width, image.height, 32, image.width * 4, SDL_PIXELFORMAT_RGBA32);
+        if (surface) {
+            SDL_SetWindowIcon(window, surface);
+            SDL_FreeSurface(surface);
+        }
+    }
+    png_image_free(&image);
 }
 
 void SettingsSaved() {}

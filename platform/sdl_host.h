@@ -32,6 +32,9 @@ void WaitForEvent(int timeoutMs);
 // at (a page opens it at 1 and scales the canvas itself): the options' scale,
 // else the one the player's settings keep (0: none), else one that fits.
 Uint32 WindowFlags();
+// The window's icon, a PNG file's bytes: the desktop gives it to the window
+// system; a page has icons of its own.
+void SetWindowIcon(SDL_Window* window, const void* png, size_t size);
 int ChooseScale(const PlatformOptions& options, int keptScale);
 void ToggleFullscreen(SDL_Window* window);
 

@@ -44,7 +44,12 @@ extern "C" void VantaroSdlNeeds();
 
 namespace sdlhost {
 
-void PrepareVideo() { VantaroSdlNeeds(); }
+void PrepareVideo() {
+    VantaroSdlNeeds();
+    // The game yields to the browser in its own waits; SDL would also yield
+    // after every frame it shows, from code that is not built to.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+}
 
 std::string NoDisplay(const char* sdlError) { return std::string("the page has no canvas to draw on (") + sdlError + ")"; }
 
@@ -59,6 +64,7 @@ void WaitForEvent(int timeoutMs) {
 }
 
 Uint32 WindowFlags() { return 0; }
+void SetWindowIcon(SDL_Window*, const void*, size_t) {}
 int ChooseScale(const PlatformOptions&, int) { return 1; }
 
 void ShowStatus(SDL_Window*, const std::string&, const std::string& text) { ShowPageStatus(text.c_str()); }

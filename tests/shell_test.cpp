@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstring>
 #include <mutex>
+#include <thread>
 #include <tuple>
 
 #include "gfx/delay.h"
@@ -43,6 +44,25 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 // A window refused by its WM_CREATE is not made. A close request made before
 // the window exists waits for it, survives a discard (as the end of a spin
 // does one), and its default processing destroys the window.
+// A page's ?tick=N: the real clock reads the fixed tick at its first
+// reading, however long after the platform was chosen (a slow first start
+// of a page), so that the game seeds its random numbers with exactly N; from
+// there it runs in real time.
+TEST(Clock, AFixedStartingTickIsTheFirstReadingOfTheRealClock) {
+    PlatformOptions options;
+    options.backend = BackendKind::Sdl;
+    options.startTick = 21;
+    options.startTickFixed = true;
+    PlatformSelect(options);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(GetTickCount(), 21u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const DWORD later = GetTickCount();
+    EXPECT_GE(later, 41u);
+    EXPECT_LT(later, 1000u);
+    PlatformSelect(PlatformOptions());
+}
+
 TEST(Queue, CloseRequestSurvivesADiscardAndClosesTheWindow) {
     StartHeadless();
     WNDCLASSW wc = {};

@@ -7,6 +7,7 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync } from 'no
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { extname, join, normalize } from 'node:path';
+import { gzipSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
 export const SITE = process.env.VANTARO_SITE;
@@ -29,10 +30,10 @@ const TYPES = {
 };
 
 // The site as a static server would serve it, with any headers given
-// (Cache-Control, say); serve() puts another folder in its place, as a new
-// release would, and close() takes it off the network, as if the machine
-// were offline.
-export async function serveSite(site = SITE, headers = {}) {
+// (Cache-Control, say) and, with gzip, compressed for a browser that takes
+// it; serve() puts another folder in its place, as a new release would, and
+// close() takes it off the network, as if the machine were offline.
+export async function serveSite(site = SITE, headers = {}, { gzip = false } = {}) {
   let root = site;
   const server = createServer((request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
@@ -41,7 +42,13 @@ export async function serveSite(site = SITE, headers = {}) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream', ...headers });
+    const type = { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream', ...headers };
+    if (gzip && /\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
+      response.writeHead(200, { ...type, 'Content-Encoding': 'gzip', Vary: 'Accept-Encoding' });
+      response.end(gzipSync(readFileSync(file), { level: 9 }));
+      return;
+    }
+    response.writeHead(200, type);
     response.end(readFileSync(file));
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
