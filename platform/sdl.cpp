@@ -84,15 +84,18 @@ uint64_t MonotonicUs() {
 // starting tick, reading that tick at its first reading: the game's objects
 // seed their random numbers from it as they are built, however long the
 // program took to get there (a page's first run compiles slowly), so that
-// a seeded page deals the headless game's games.
+// a seeded page deals the headless game's games. The first reading is one
+// look at the system's clock: two looks a moment apart may fall either side
+// of a millisecond where a browser counts whole ones (WebKit, Firefox).
 uint64_t ClockOrigin = 0;
 uint64_t ClockStartUs = NEVER;  // the fixed starting tick, until the first reading
 uint64_t ClockUs() {
+    const uint64_t now = MonotonicUs();
     if (ClockStartUs != NEVER) {
-        ClockOrigin = MonotonicUs() - ClockStartUs;
+        ClockOrigin = now - ClockStartUs;
         ClockStartUs = NEVER;
     }
-    return MonotonicUs() - ClockOrigin;
+    return now - ClockOrigin;
 }
 
 // Where the frame sits in the window: scale and top-left corner, in pixels
