@@ -1,7 +1,8 @@
-// What the browser tests share: the site served on 127.0.0.1, Debian's
-// Chromium driven over the DevTools protocol (puppeteer-core), the game's
-// page at a phone's size, taps at the canvas's place of a frame pixel, and
-// the headless desktop game to hold the page against.
+// What the browser tests share: the site served on 127.0.0.1, a browser of
+// Debian's (Chromium over the DevTools protocol and Firefox over WebDriver
+// BiDi, both through puppeteer-core; WebKitGTK over W3C WebDriver, in
+// webkit.mjs), the game's page at a phone's size, taps at the canvas's place
+// of a frame pixel, and the headless desktop game to hold the page against.
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -9,10 +10,12 @@ import { tmpdir } from 'node:os';
 import { extname, join, normalize } from 'node:path';
 import { gzipSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
+import { launchWebKit, webkitMissing } from './webkit.mjs';
 
 export const SITE = process.env.VANTARO_SITE;
 export const GAME = process.env.VANTARO_GAME;
 export const CHROMIUM = process.env.VANTARO_CHROMIUM || '/usr/bin/chromium';
+export const FIREFOX = process.env.VANTARO_FIREFOX || '/usr/bin/firefox-esr';
 
 // Where the machine's buttons are, in frame pixels.
 export const COIN = [199, 210];
@@ -32,8 +35,11 @@ const TYPES = {
 // The site as a static server would serve it, with any headers given
 // (Cache-Control, say) and, with gzip, compressed for a browser that takes
 // it; serve() puts another folder in its place, as a new release would, and
-// close() takes it off the network, as if the machine were offline.
-export async function serveSite(site = SITE, headers = {}, { gzip = false } = {}) {
+// close() takes it off the network, as if the machine were offline. It
+// answers a proxy's requests too (the whole address in the request line),
+// whatever the host named. head: HTML put first in the page's head, run
+// before anything of the page's own.
+export async function serveSite(site = SITE, headers = {}, { gzip = false, head = '' } = {}) {
   let root = site;
   const server = createServer((request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
@@ -42,14 +48,16 @@ export async function serveSite(site = SITE, headers = {}, { gzip = false } = {}
       response.writeHead(404).end();
       return;
     }
+    let body = readFileSync(file);
+    if (head && file.endsWith('index.html')) body = body.toString('utf8').replace('<head>', '<head>\n' + head);
     const type = { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream', ...headers };
     if (gzip && /\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
       response.writeHead(200, { ...type, 'Content-Encoding': 'gzip', Vary: 'Accept-Encoding' });
-      response.end(gzipSync(readFileSync(file), { level: 9 }));
+      response.end(gzipSync(body, { level: 9 }));
       return;
     }
     response.writeHead(200, type);
-    response.end(readFileSync(file));
+    response.end(body);
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {
@@ -64,7 +72,41 @@ export async function serveSite(site = SITE, headers = {}, { gzip = false } = {}
 // neither Web Locks nor a service worker, as on a plain-http host.
 export const PLAIN_HOST = 'vantaro.test';
 
-export async function launch() {
+// The engines the page is tested in; Chromium is the one the others are
+// held against.
+export const ENGINES = ['chromium', 'firefox', 'webkit'];
+
+// Why an engine cannot run on this machine, or null when it can.
+export function engineMissing(engine) {
+  if (engine === 'chromium') return existsSync(CHROMIUM) ? null : `no ${CHROMIUM} (Debian's chromium)`;
+  if (engine === 'firefox') return existsSync(FIREFOX) ? null : `no ${FIREFOX} (Debian's firefox-esr)`;
+  if (engine === 'webkit') return webkitMissing();
+  return `no engine called ${engine}`;
+}
+
+// A browser of a fresh profile. options.scale: WebKit's device pixel ratio,
+// fixed for the whole browser (Chromium and Firefox take the viewport's);
+// options.plainServer: a server of serveSite's that PLAIN_HOST's pages come
+// from in WebKit, which has no rules for host names: the browser asks the
+// server as its proxy, and the server serves the site whatever the host.
+export async function launch(engine = 'chromium', options = {}) {
+  if (engine === 'firefox') {
+    return puppeteer.launch({
+      browser: 'firefox',
+      executablePath: FIREFOX,
+      headless: true,
+      extraPrefsFirefox: {
+        // PLAIN_HOST is 127.0.0.1, and sound may start without a gesture,
+        // as in the other engines.
+        'network.dns.localDomains': PLAIN_HOST,
+        'media.autoplay.default': 0,
+      },
+    });
+  }
+  if (engine === 'webkit') {
+    const proxy = options.plainServer ? `127.0.0.1:${options.plainServer.port}` : null;
+    return launchWebKit({ scale: options.scale, proxy });
+  }
   return puppeteer.launch({
     executablePath: CHROMIUM,
     headless: true,
@@ -80,6 +122,20 @@ export async function launch() {
 // A phone held upright: 390 x 844 CSS pixels at three device pixels each,
 // with touch.
 export const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+// A laptop's screen, a pixel to the CSS pixel.
+export const DESKTOP = { width: 1366, height: 768, deviceScaleFactor: 1 };
+
+// For serveSite's head: while the program starts (until the page has it
+// ready), the page's clock runs on 40 ms at every look, as a start on a slow
+// machine or a browser's cold first run would: a game seeded by the start
+// tick must not move with it.
+export const SLOW_START = `<script>
+(() => {
+  const now = performance.now.bind(performance);
+  let late = 0;
+  performance.now = () => now() + (window.vantaro && window.vantaro.ready ? late : (late += 40));
+})();
+</script>`;
 
 // browser: a browser, or one of its contexts (a profile of its own).
 export async function openGame(browser, url, { viewport = PHONE, waitForMachine = true, before } = {}) {
