@@ -5,8 +5,8 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  COIN, COLLECT, FIRST_ANSWER, HOLD, SPIN, TABLE_EXIT, framePng, headlessSteps, launch, openGame, pointOf, serveSite,
-  settle, sleep, state, tableNames, tap, waitForScreen,
+  COIN, COLLECT, FIRST_ANSWER, HOLD, SLOW_START, SPIN, TABLE_EXIT, framePng, headlessSteps, launch, openGame, pointOf,
+  serveSite, settle, sleep, state, tableNames, tap, waitForScreen,
 } from './support.mjs';
 
 const RANDOM = [199, 233];
@@ -32,6 +32,23 @@ test('the browser game', async (t) => {
         assert.ok((await framePng(page)).equals(want[i].png), `the frame after tap ${i + 1}`);
       }
       await page.close();
+    });
+
+    // The clock running on while the program starts (as on a slow machine,
+    // or in a browser's cold first run) deals no other game.
+    await t.test('a slow start-up deals the same game', async () => {
+      const slow = await serveSite(undefined, {}, { head: SLOW_START });
+      try {
+        const page = await openGame(browser, slow.url + '?tick=21');
+        for (const at of [COIN, SPIN]) {
+          await tap(page, at);
+          await settle(page);
+        }
+        assert.equal(await state(page), headlessSteps(21, [COIN, SPIN])[1].state);
+        await page.close();
+      } finally {
+        await slow.close();
+      }
     });
 
     await t.test('a second finger is no tap; keys: C buys a credit, Space spins, M and the sound button mute, - and = set the volume, kept for the next visit', async () => {

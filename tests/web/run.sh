@@ -1,7 +1,12 @@
 #!/bin/sh
-# The browser build's tests, in Debian's Chromium driven over the DevTools
-# protocol by puppeteer-core (installed here from npm on the first run).
-# Skipped when the site has not been built (./dev web builds it).
+# The browser build's tests: the full round in Debian's Chromium, driven over
+# the DevTools protocol by puppeteer-core, and the page in Firefox ESR (over
+# WebDriver BiDi, puppeteer-core too) and WebKitGTK (WebKitWebDriver and its
+# MiniBrowser in an Xvfb of its own, over W3C WebDriver by
+# selenium-webdriver), held against Chromium and the desktop game. The npm
+# packages are installed here on the first run. Skipped when the site has
+# not been built (./dev web builds it); an engine that is not installed is
+# skipped with a line saying so.
 #   run.sh SITE GAME    GAME: the desktop program, to hold the page against
 set -eu
 site=$1 game=$2
@@ -9,5 +14,7 @@ site=$1 game=$2
 command -v node >/dev/null || { echo "skipped: no node"; exit 77; }
 [ -x /usr/bin/chromium ] || { echo "skipped: no chromium"; exit 77; }
 cd "$(dirname "$0")"
-[ -d node_modules/puppeteer-core ] || npm ci --no-audit --no-fund --silent
-VANTARO_SITE=$(cd "$site" && pwd) VANTARO_GAME=$game exec node --test game.test.mjs storage.test.mjs release.test.mjs phone.test.mjs
+# Installed again whenever what is there is not what package.json pins.
+npm ls --silent >/dev/null 2>&1 || npm ci --no-audit --no-fund --silent
+VANTARO_SITE=$(cd "$site" && pwd) VANTARO_GAME=$game exec node --test \
+    game.test.mjs storage.test.mjs release.test.mjs phone.test.mjs engines.test.mjs
