@@ -26,7 +26,7 @@ id=org.vantaro.Vantaro
     echo share/applications/$id.desktop
     echo share/metainfo/$id.metainfo.xml
     for n in 16 32 48 128 256; do echo share/icons/hicolor/${n}x$n/apps/vantaro.png; done
-    echo share/man/man6/vantaro.6.gz
+    echo share/man/man6/vantaro.6
     echo share/doc/vantaro/copyright
 } | sort >"$tmp/expected"
 (cd "$prefix" && find . -type f -o -type l) | sed 's|^\./||' | sort >"$tmp/installed"
@@ -47,7 +47,7 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" || fail
 grep -q "<id>$id</id>" "$prefix/share/metainfo/$id.metainfo.xml" || fail "the metainfo id is not $id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo does not launch $id.desktop"
-MANWIDTH=80 man --warnings -l "$prefix/share/man/man6/vantaro.6.gz" >"$tmp/man.txt" 2>"$tmp/man.err"
+MANWIDTH=80 man --warnings -l "$prefix/share/man/man6/vantaro.6" >"$tmp/man.txt" 2>"$tmp/man.err"
 [ -s "$tmp/man.err" ] && { cat "$tmp/man.err"; fail "man --warnings"; }
 # The copyright file's indented lines are LICENSE's text, an empty line a lone dot.
 sed -n 's/^ //p' "$prefix/share/doc/vantaro/copyright" | sed 's/^\.$//' >"$tmp/licence"
