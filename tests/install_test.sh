@@ -56,12 +56,9 @@ for option in $("$prefix/bin/vantaro" --help | grep -o -- '--[a-z][a-z-]*' | sor
     grep -q -- "$option" "$tmp/man.txt" || fail "the manual page does not describe $option"
 done
 
-# From another folder, with a data folder of its own: the program finds its
-# pictures under ../share/vantaro, plays, and writes where it was told.
-mkdir "$tmp/work" "$tmp/data"
-echo "state out.json" >"$tmp/work/play.txt"
-(cd "$tmp/work" && VANTARO_DATA_DIR=$tmp/data "$prefix/bin/vantaro" --headless --script play.txt) ||
-    fail "the installed program ended with status $?"
-grep -q '"screen":"machine"' "$tmp/work/out.json" || fail "no machine state written: $(cat "$tmp/work/out.json" 2>&1)"
+# From another folder, with a data folder of its own (the Debian package's
+# autopkgtest): the program finds its pictures under ../share/vantaro,
+# plays, and writes where it was told.
+TMPDIR=$tmp "$source/debian/tests/headless" "$prefix/bin/vantaro" || fail "the installed program did not play"
 [ "$(cd "$prefix" && find . -type f | wc -l)" -eq "$(wc -l <"$tmp/expected")" ] || fail "the run wrote into the prefix"
 echo "install test passed"
