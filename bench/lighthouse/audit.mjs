@@ -2,7 +2,7 @@
 // 4G network, simulated), in Debian's headless Chromium: prints one line of
 // JSON with the four category scores (0 to 100), the figures of the page's
 // load and every audit that did not pass.
-//   node audit.mjs URL
+//   node audit.mjs URL      (VANTARO_LIGHTHOUSE_LOG=info: its progress on stderr)
 import * as chromeLauncher from 'chrome-launcher';
 import lighthouse from 'lighthouse';
 
@@ -15,7 +15,7 @@ const chrome = await chromeLauncher.launch({
 });
 try {
   const { lhr } = await lighthouse(url, {
-    port: chrome.port, output: 'json', logLevel: 'error',
+    port: chrome.port, output: 'json', logLevel: process.env.VANTARO_LIGHTHOUSE_LOG || 'error',
     onlyCategories: ['performance', 'accessibility', 'best-practices', 'seo'],
   });
   const scores = Object.fromEntries(Object.values(lhr.categories).map((c) => [c.title, Math.round(c.score * 100)]));
