@@ -61,6 +61,7 @@ struct State {
     bool keepFailed = false;  // said once per run
 
     SDL_AudioDeviceID audio = 0;
+    bool audioTried = false;  // the device opened, or found missing
     SDL_AudioSpec audioSpec = {};
     std::map<std::string, std::unique_ptr<Clip>> clips;  // null: cannot be played
     const Clip* voice = nullptr;  // guarded by the audio device lock
@@ -118,6 +119,7 @@ Placement Place() {
 // rows shown; whole: the black bars too, and the entire window.
 void RenderRows(int first, int last, bool whole) {
     State& s = S();
+    if (s.window && sdlhost::ShowRows(s.frame, first, last)) return;
     SDL_Surface* out = s.window ? SDL_GetWindowSurface(s.window) : nullptr;
     if (!out || out->format->BytesPerPixel != 4) return;
     static uint32_t colours[65536];  // RGB565 to the surface's format
@@ -426,11 +428,14 @@ void OnWindow(const SDL_WindowEvent& w) {
 // whose screensaver would otherwise start in the middle of a game.
 constexpr uint64_t PLAY_US = 5 * 60 * 1000 * 1000ull;
 
+void OpenAudio();
+
 void Played(const SDL_Event& e) {
     State& s = S();
     const bool press = e.type == SDL_KEYDOWN || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_FINGERDOWN ||
                        e.type == SDL_CONTROLLERBUTTONDOWN || e.type == SDL_CONTROLLERAXISMOTION;
     if (!press) return;
+    if (!s.audioTried) OpenAudio();
     if (s.playUntilUs == NEVER) SDL_DisableScreenSaver();
     s.playUntilUs = ClockUs() + PLAY_US;
 }
@@ -590,6 +595,7 @@ void EndDraw() {
     while (std::memcmp(s.shown + last * WIDTH, s.frame + last * WIDTH, WIDTH * 2) == 0) --last;
     std::memcpy(s.shown, s.frame, sizeof s.frame);
     RenderRows(first, last, false);
+    sdlhost::Shown();
 }
 
 void ShownFrame(uint16_t* frame) { std::memcpy(frame, S().shown, sizeof S().shown); }
@@ -616,6 +622,7 @@ void AudioCallback(void*, Uint8* stream, int length) {
 
 void OpenAudio() {
     State& s = S();
+    s.audioTried = true;
     // Opened even with --mute, so that M can switch the sound on.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     SDL_SetHint(SDL_HINT_WAVE_FACT_CHUNK, "truncate");
@@ -774,7 +781,7 @@ bool Init(const PlatformOptions& options, std::string* error) {
     s.gain = PlatformVolume() * PlatformVolume();
     s.requestEvent = SDL_RegisterEvents(2);
     sdlhost::Start(options, s.requestEvent + 1, OnRequest);
-    OpenAudio();
+    if (sdlhost::SoundFromStart()) OpenAudio();
     // Gamepads come and go while the game runs; without the subsystem the
     // game is played with mouse and keyboard alone.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) PlatformTrace("no gamepads: %s", SDL_GetError());
@@ -786,6 +793,7 @@ void Shutdown() {
     sdlhost::Stop();  // before SDL goes: its threads push SDL events
     if (s.audio) SDL_CloseAudioDevice(s.audio);
     s.audio = 0;
+    s.audioTried = false;
     s.voice = nullptr;
     s.clips.clear();
     ClosePads();

@@ -241,6 +241,9 @@ void SetWindowIcon(SDL_Window* window, const void* png, size_t size) {
     png_image_free(&image);
 }
 
+bool SoundFromStart() { return true; }
+void Shown() {}
+bool ShowRows(const uint16_t*, int, int) { return false; }
 void SettingsSaved() {}
 void TypingText(bool) {}
 

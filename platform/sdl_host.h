@@ -42,6 +42,10 @@ void ToggleFullscreen(SDL_Window* window);
 // not touch the frame: the desktop puts it in the window's title after the
 // title itself; a page shows it beside the frame. Empty text takes it away.
 void ShowStatus(SDL_Window* window, const std::string& title, const std::string& text);
+// Whether the sound device is opened as the backend starts: on the desktop
+// it is; a page may sound only after the player's first touch or key, so
+// it opens its device then, and starts sooner.
+bool SoundFromStart();
 // The settings file has been written: a page stores it in the browser.
 void SettingsSaved();
 // The game asks for typed text (name entry), or no longer: a page offers
@@ -51,6 +55,15 @@ void TypingText(bool typing);
 // A frame has been presented (its 1/60 s slot reached), for the page's own
 // timing of frames.
 void Presented();
+// Frame rows first to last, 240 pixels of RGB565 each, drawn by the host
+// itself: a page puts them straight into its canvas (SDL's own copy would
+// convert every pixel of the window in JavaScript for each frame). False:
+// the backend draws them into the window's surface.
+bool ShowRows(const uint16_t* frame, int first, int last);
+// A new frame is in the window: a page lets the browser show it before the
+// game goes on, so that no stretch of the game's work holds the page up
+// for longer than a frame's.
+void Shown();
 
 // A message box (error) or the About box (a page shows its own, in its
 // player's terms: touch or keys). Open shows it and is false when it could

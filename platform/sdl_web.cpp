@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr int WIDTH = 240, HEIGHT = 320;  // the frame, and the canvas
+
 // A box of the page's own over the frame, which the game waits for: the
 // wait yields to the browser, so the page stays alive meanwhile.
 EM_ASYNC_JS(void, ShowPageBox, (int error, const char* title, const char* text), {
@@ -25,6 +27,12 @@ EM_ASYNC_JS(void, WaitForPage, (int timeoutMs), {
 EM_JS(void, TogglePageFullscreen, (), { Module.vantaroPage.toggleFullscreen(); });
 
 EM_JS(void, NotePresent, (), { Module.vantaroPage.presented(performance.now()); });
+
+// Rows of the frame, as the canvas takes them, into the canvas.
+EM_JS(void, PutRows, (const void* pixels, int width, int height, int first, int rows), {
+    const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
+    Module.canvas.getContext('2d').putImageData(image, 0, 0, 0, first, width, rows);
+});
 
 EM_JS(void, ShowPageStatus, (const char* text), { Module.vantaroPage.showStatus(UTF8ToString(text)); });
 
@@ -53,7 +61,9 @@ void PrepareVideo() {
 
 std::string NoDisplay(const char* sdlError) { return std::string("the page has no canvas to draw on (") + sdlError + ")"; }
 
-void Start(const PlatformOptions&, Uint32, void (*)(const std::string&)) {}
+// The video is up: the page breathes before the game goes on to build its
+// window, so that starting is no one long stretch of work.
+void Start(const PlatformOptions&, Uint32, void (*)(const std::string&)) { WaitForPage(0); }
 void Stop() {}
 
 void WaitForEvent(int timeoutMs) {
@@ -69,11 +79,29 @@ int ChooseScale(const PlatformOptions&, int) { return 1; }
 
 void ShowStatus(SDL_Window*, const std::string&, const std::string& text) { ShowPageStatus(text.c_str()); }
 
+bool SoundFromStart() { return false; }
 void SettingsSaved() { StoreSettings(); }
 void TypingText(bool typing) { OfferKeyboard(typing); }
 void ToggleFullscreen(SDL_Window*) { TogglePageFullscreen(); }
 
 void Presented() { NotePresent(); }
+
+bool ShowRows(const uint16_t* frame, int first, int last) {
+    // The canvas's own bytes: red, green, blue, opaque.
+    static uint32_t colours[65536];
+    static bool made = false;
+    if (!made) {
+        for (uint32_t c = 0; c < 65536; ++c)
+            colours[c] = ((c >> 11) * 255 + 15) / 31 | ((((c >> 5) & 63) * 255 + 31) / 63) << 8 |
+                         ((c & 31) * 255 + 15) / 31 << 16 | 0xff000000u;
+        made = true;
+    }
+    static uint32_t canvas[WIDTH * HEIGHT];
+    for (int i = first * WIDTH; i < (last + 1) * WIDTH; ++i) canvas[i] = colours[frame[i]];
+    PutRows(canvas, WIDTH, HEIGHT, first, last - first + 1);
+    return true;
+}
+void Shown() { WaitForPage(0); }
 
 bool OpenBox(Box*, bool error, const std::string& title, const std::string& text, SDL_Window*) {
     if (error) ShowPageBox(true, title.c_str(), text.c_str());

@@ -29,15 +29,17 @@
   // them shows, as the browser sets them, and at least a finger's.
   let buttonWidth = 0;
   function measureButtons() {
-    const probe = document.createElement('canvas').getContext('2d');
     const buttons = [...keys.querySelectorAll('button')];
-    const style = getComputedStyle(buttons[0]);
-    probe.font = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
-    const labels = buttons.flatMap((b) => (b.dataset.labels || b.textContent).split(' '));
-    const text = Math.max(...labels.map((label) => probe.measureText(label).width));
-    const frame = parseFloat(style.paddingLeft) + parseFloat(style.paddingRight)
-      + parseFloat(style.borderLeftWidth) + parseFloat(style.borderRightWidth);
-    buttonWidth = Math.max(TOUCH, Math.ceil(text + frame + 2));
+    const probe = buttons[0].cloneNode(false);
+    Object.assign(probe.style, { position: 'absolute', visibility: 'hidden', width: 'auto', left: '0', top: '0' });
+    document.body.appendChild(probe);
+    let widest = 0;
+    for (const label of buttons.flatMap((b) => (b.dataset.labels || b.textContent).split(' '))) {
+      probe.textContent = label;
+      widest = Math.max(widest, probe.getBoundingClientRect().width);
+    }
+    probe.remove();
+    buttonWidth = Math.max(TOUCH, Math.ceil(widest + 2));
   }
 
   // The frame at the largest whole scale of device pixels that fits the
@@ -481,7 +483,6 @@
         keys.style.visibility = 'visible';
         canvas.focus({ preventScroll: true });
         window.vantaro.ready = true;
-        startHint();
         // The offline copy, once this tab has every file of its build: a
         // new build's worker takes over from the next visit on.
         if ('serviceWorker' in navigator) {
@@ -546,5 +547,6 @@
       + ' "python3 -m http.server" in this folder, or "./dev web serve" in the source tree.');
     return;
   }
+  startHint();
   playAlone();
 })();
