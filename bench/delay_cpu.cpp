@@ -9,7 +9,7 @@
 
 #include "gfx/delay.h"
 #include "platform/platform.h"
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 static double CpuSeconds() {
     rusage usage;

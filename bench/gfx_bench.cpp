@@ -14,7 +14,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 
 namespace {

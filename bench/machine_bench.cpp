@@ -20,7 +20,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
-#include "platform/gx.h"
+#include "platform/winapi/gx.h"
 #include "platform/platform.h"
 #include "screens/name_entry.h"
 #include "screens/paytable_screen.h"

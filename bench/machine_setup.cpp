@@ -6,7 +6,7 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
-#include "platform/gx.h"
+#include "platform/winapi/gx.h"
 #include "platform/platform.h"
 #include "shell/program.h"
 #include "shell/winmain.h"

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "desktop/simulate.h"
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 
 const char* UsageText() {
     return "Usage: vantaro [OPTION]...\n"

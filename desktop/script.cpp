@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/gx.h"
-#include "platform/headless.h"
-#include "platform/internal.h"
-#include "platform/system.h"
+#include "platform/winapi/gx.h"
+#include "platform/headless/headless.h"
+#include "platform/winapi/backend.h"
+#include "platform/winapi/kernel.h"
 #include "shell/screen_report.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "gfx/surface.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "shell/panel.h"
 #include "shell/program.h"

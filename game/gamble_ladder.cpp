@@ -6,7 +6,7 @@
 #include "gfx/display.h"
 #include "gfx/fade.h"
 #include "gfx/font.h"
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 #include "screens/lcd.h"
 #include "shell/panel.h"
 #include "shell/paths.h"

@@ -6,7 +6,7 @@
 #include "game/holds.h"
 #include "game/status_panel.h"
 #include "gfx/delay.h"
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 #include "shell/program.h"
 
 Machine::Machine() { Reset(*this); }

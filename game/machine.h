@@ -10,7 +10,7 @@
 #include "game/reels.h"
 #include "gfx/surface.h"
 #include "shell/panel.h"
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 struct Machine {
     HWND window = nullptr;

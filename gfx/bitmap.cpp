@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 
 namespace {
 

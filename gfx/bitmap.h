@@ -18,7 +18,7 @@
 #include <cstdint>
 
 #include "gfx/surface.h"
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 // The number of palette entries an info header declares: colours used when
 // a 40-byte header gives it, else 2, 16 or 256 by the bit count (0 for any

@@ -1,6 +1,6 @@
 #include "gfx/delay.h"
 
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 
 static DWORD StartTick;
 

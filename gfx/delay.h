@@ -1,6 +1,6 @@
 // A millisecond stopwatch and the busy delay that animations wait with.
 #pragma once
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 // Restarts the stopwatch (shared by the whole program: a Delay restarts it
 // too) and returns the tick it started at.

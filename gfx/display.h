@@ -3,7 +3,7 @@
 // display memory.
 #pragma once
 #include "gfx/surface.h"
-#include "platform/gx.h"
+#include "platform/winapi/gx.h"
 
 // Reads the display's description once and fixes the native pixel format.
 // Comes before anything is loaded, since loading converts colours.

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 enum class BackendKind { Sdl, Headless };
 

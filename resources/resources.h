@@ -4,7 +4,7 @@
 #pragma once
 #include <cstddef>
 
-#include "platform/internal.h"
+#include "platform/winapi/backend.h"
 
 constexpr WORD IDS_TITLE = 1;
 constexpr WORD IDS_CLASS = 3;

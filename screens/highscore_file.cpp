@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "platform/system.h"
-#include "platform/win.h"
+#include "platform/winapi/kernel.h"
+#include "platform/winapi/win.h"
 
 int HighScoreStopAt = -1;
 int HighScoreFailAt = -1;

@@ -4,7 +4,7 @@
 
 #include "gfx/font.h"
 #include "gfx/lines.h"
-#include "platform/gx.h"
+#include "platform/winapi/gx.h"
 
 void PanelInit(ButtonPanel& panel) { panel.count = 0; }
 void PanelClear(ButtonPanel& panel) { panel.count = 0; }

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "gfx/surface.h"
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 constexpr uint8_t PB_HIDDEN = 0x01;    // not drawn, taps ignored
 constexpr uint8_t PB_DISABLED = 0x02;  // label greyed, taps ignored

@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <string>
 
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 
 constexpr size_t PATH_CHARS = 4096;
 

@@ -5,7 +5,7 @@
 
 #include "game/machine.h"
 #include "gfx/surface.h"
-#include "platform/gx.h"
+#include "platform/winapi/gx.h"
 
 extern Machine TheMachine;
 extern Surface SymbolImage;   // "Images/fruit.bmp": the twelve symbol tiles

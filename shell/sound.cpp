@@ -1,6 +1,6 @@
 #include "shell/sound.h"
 
-#include "platform/sound.h"
+#include "platform/winapi/playsound.h"
 
 void SoundPlay(const wchar_t* path) {
     PlaySoundW(nullptr, nullptr, SND_FILENAME | SND_ASYNC);

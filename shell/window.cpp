@@ -5,7 +5,7 @@
 #include "game/spin.h"
 #include "gfx/display.h"
 #include "gfx/fade.h"
-#include "platform/gx.h"
+#include "platform/winapi/gx.h"
 #include "resources/resources.h"
 #include "screens/paytable_screen.h"
 #include "screens/prompts.h"

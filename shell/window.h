@@ -2,7 +2,7 @@
 // game actions.
 #pragma once
 #include "game/machine.h"
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 // Commands, from the touch buttons and the accelerators.
 constexpr WORD CMD_HOLD1 = 1;

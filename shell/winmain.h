@@ -1,6 +1,6 @@
 // Start-up, the main message loop and shut-down.
 #pragma once
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 // Runs the program: start-up, the message loop until the main window is
 // gone, shut-down. Returns the exit status: 0, or 1 when start-up failed.

@@ -12,10 +12,10 @@
 #include "gfx/display.h"
 #include "gfx/fade.h"
 #include "gfx/font.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
-#include "platform/sound.h"
-#include "platform/system.h"
+#include "platform/winapi/playsound.h"
+#include "platform/winapi/kernel.h"
 #include "screens/lcd.h"
 #include "tests/support.h"
 

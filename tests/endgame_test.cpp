@@ -15,7 +15,7 @@
 
 #include "game/money.h"
 #include "gfx/display.h"
-#include "platform/gx.h"
+#include "platform/winapi/gx.h"
 #include "screens/highscore_file.h"
 #include "screens/highscore_table.h"
 #include "screens/name_entry.h"

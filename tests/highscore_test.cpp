@@ -17,8 +17,8 @@
 #include <random>
 #include <thread>
 
-#include "platform/headless.h"
-#include "platform/system.h"
+#include "platform/headless/headless.h"
+#include "platform/winapi/kernel.h"
 #include "screens/highscore_file.h"
 #include "screens/highscore_table.h"
 #include "tests/support.h"

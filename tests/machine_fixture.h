@@ -11,7 +11,7 @@
 
 #include "game/holds.h"
 #include "game/machine.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
 #include "shell/window.h"

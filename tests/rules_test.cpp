@@ -10,7 +10,7 @@
 #include "game/paytable.h"
 #include "game/reels.h"
 #include "game/spin.h"
-#include "platform/glibc_random.h"
+#include "platform/libc/glibc_random.h"
 #include "tests/rules_reference.h"
 #include "tests/support.h"
 

@@ -10,8 +10,8 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
-#include "platform/settings.h"
-#include "platform/system.h"
+#include "platform/app/settings.h"
+#include "platform/winapi/kernel.h"
 #include "support.h"
 
 namespace {

@@ -19,7 +19,7 @@
 
 #include <SDL.h>
 
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "shell/sound.h"
 #include "tests/support.h"
 

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "gfx/display.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 
 extern char** environ;

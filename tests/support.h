@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gfx/surface.h"
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 // Selects and starts the headless backend afresh (virtual clock at
 // startTick), RGB565 colours.

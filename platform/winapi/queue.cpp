@@ -6,9 +6,9 @@
 // then WM_PAINT for an invalid window; then WM_TIMER for a timer that is due.
 #include <algorithm>
 
-#include "platform/core_state.h"
-#include "platform/instance.h"
-#include "platform/system.h"
+#include "platform/winapi/core_state.h"
+#include "platform/app/instance.h"
+#include "platform/winapi/kernel.h"
 
 namespace platform {
 

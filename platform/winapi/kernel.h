@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 // Milliseconds, wrapping at 2^32. The SDL backend counts from boot; the
 // headless backend returns its virtual clock.

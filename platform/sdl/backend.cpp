@@ -20,11 +20,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/core_state.h"
-#include "platform/instance.h"
-#include "platform/sdl_host.h"
-#include "platform/settings.h"
-#include "platform/wave.h"
+#include "platform/winapi/core_state.h"
+#include "platform/app/instance.h"
+#include "platform/sdl/host.h"
+#include "platform/app/settings.h"
+#include "platform/codec/wave.h"
 
 namespace {
 

@@ -24,9 +24,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/instance.h"
-#include "platform/internal.h"
-#include "platform/sdl_host.h"
+#include "platform/app/instance.h"
+#include "platform/winapi/backend.h"
+#include "platform/sdl/host.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #pragma once
 #include <string>
 
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 namespace platform {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/gx.h"
+#include "platform/winapi/gx.h"
 #include "platform/platform.h"
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 // The program's resources: binary ones (bitmaps, the icon) found by type and
 // name, strings and accelerator tables by number, dialogs by number.

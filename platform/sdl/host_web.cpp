@@ -4,8 +4,8 @@
 #include <SDL.h>
 #include <emscripten.h>
 
-#include "platform/glibc_random.h"
-#include "platform/sdl_host.h"
+#include "platform/libc/glibc_random.h"
+#include "platform/sdl/host.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The rules of one-voice playback; the backends only play, stop and report.
-#include "platform/sound.h"
+#include "platform/winapi/playsound.h"
 
 #include <algorithm>
 
-#include "platform/core_state.h"
-#include "platform/settings.h"
+#include "platform/winapi/core_state.h"
+#include "platform/app/settings.h"
 
 using namespace platform;
 

@@ -13,10 +13,10 @@
 #include <vector>
 #include <sys/stat.h>
 
-#include "platform/core_state.h"
-#include "platform/instance.h"
-#include "platform/png.h"
-#include "platform/system.h"
+#include "platform/winapi/core_state.h"
+#include "platform/app/instance.h"
+#include "platform/codec/png.h"
+#include "platform/winapi/kernel.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/instance.h"
+#include "platform/app/instance.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/winapi/backend.h"
 
 namespace platform {
 

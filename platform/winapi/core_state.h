@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/internal.h"
-#include "platform/settings.h"
+#include "platform/winapi/backend.h"
+#include "platform/app/settings.h"
 
 struct PlatformWindow {
     std::wstring className;

@@ -1,10 +1,10 @@
-#include "platform/png.h"
+#include "platform/codec/png.h"
 
 #include <png.h>
 
 #include <vector>
 
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 
 namespace {
 

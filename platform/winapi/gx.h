@@ -13,7 +13,7 @@
 // it loses the focus, so there it yields one whenever the window is shown and
 // not minimised.
 #pragma once
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 struct GXDisplayProperties {
     DWORD cxWidth;

@@ -1,4 +1,4 @@
-#include "platform/glibc_random.h"
+#include "platform/libc/glibc_random.h"
 
 void GlibcRandom::Seed(uint32_t seed) {
     // The words start as a multiplicative congruential sequence from the

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <cwctype>
 
-#include "platform/core_state.h"
-#include "platform/instance.h"
-#include "platform/system.h"
+#include "platform/winapi/core_state.h"
+#include "platform/app/instance.h"
+#include "platform/winapi/kernel.h"
 #include "resources/resources.h"
 
 namespace platform {

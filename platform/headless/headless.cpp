@@ -1,16 +1,16 @@
 // The headless backend: a whole platform without a screen, a sound card or
 // real time. The game runs on it exactly as on SDL, only faster and the same
 // way every time.
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 
-#include "platform/core_state.h"
-#include "platform/internal.h"
-#include "platform/png.h"
-#include "platform/wave.h"
+#include "platform/winapi/core_state.h"
+#include "platform/winapi/backend.h"
+#include "platform/codec/png.h"
+#include "platform/codec/wave.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The settings file: reading it tolerantly, writing it atomically.
-#include "platform/settings.h"
+#include "platform/app/settings.h"
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/platform.h"
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 
 namespace {
 

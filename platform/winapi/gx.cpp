@@ -1,5 +1,5 @@
 // The direct display, the key list and the shell calls, over the backend.
-#include "platform/core_state.h"
+#include "platform/winapi/core_state.h"
 
 using namespace platform;
 

@@ -1,8 +1,8 @@
-#include "platform/wave.h"
+#include "platform/codec/wave.h"
 
 #include <cstring>
 
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 
 static uint32_t Le32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);

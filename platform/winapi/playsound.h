@@ -6,7 +6,7 @@
 // Wave files are decoded once and kept. No audio device, --mute, or a missing
 // or broken file give silence and a FALSE result, never a failure.
 #pragma once
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 constexpr DWORD SND_SYNC = 0x0000;
 constexpr DWORD SND_ASYNC = 0x0001;

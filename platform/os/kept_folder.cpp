@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/system.h"
+#include "platform/winapi/kernel.h"
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>

@@ -15,7 +15,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "platform/internal.h"
+#include "platform/winapi/backend.h"
 
 namespace platform {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win.h"
+#include "platform/winapi/win.h"
 
 namespace headless {
 
