@@ -7,6 +7,7 @@
 
 #include "desktop/simulate.h"
 #include "platform/winapi/kernel.h"
+#include "platform/os/text.h"
 
 const char* UsageText() {
     return "Usage: vantaro [OPTION]...\n"
@@ -134,7 +135,7 @@ GameOptions ParseOptions(int argc, char** argv) {
             o.platform.startTick = static_cast<uint32_t>(n);
             startTickGiven = true;
         } else {
-            o.error = "unknown option '" + PrintableLine(word) + "'";  // one line, whatever was typed
+            o.error = "unknown option '" + PlatformPrintableLine(word) + "'";  // one line, whatever was typed
         }
     }
     if (!o.error.empty()) return o;

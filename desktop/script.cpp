@@ -10,6 +10,8 @@
 #include "platform/winapi/backend.h"
 #include "platform/winapi/kernel.h"
 #include "shell/screen_report.h"
+#include "platform/os/files.h"
+#include "platform/os/text.h"
 
 namespace {
 
@@ -73,7 +75,7 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
     };
     if (op == "tap" || op == "down") {
         if (!expect(2, "X Y")) return false;
-        if (!WholeNumber(w[1], 0, 239, &a) || !WholeNumber(w[2], 0, 319, &b)) {
+        if (!PlatformWholeNumber(w[1], 0, 239, &a) || !PlatformWholeNumber(w[2], 0, 319, &b)) {
             *error = "X must be 0-239 and Y 0-319";
             return false;
         }
@@ -94,7 +96,7 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
         line->op = ScriptOp::Key;
     } else if (op == "wait") {
         if (!expect(1, "milliseconds")) return false;
-        if (!WholeNumber(w[1], 0, 86400000, &a)) {
+        if (!PlatformWholeNumber(w[1], 0, 86400000, &a)) {
             *error = "wait needs a whole number of milliseconds";
             return false;
         }
@@ -129,7 +131,7 @@ Runner TheRunner;
 
 void WriteState(const ScriptLine& line) {
     std::string why;
-    if (!WriteRegularFile(line.file.c_str(), MachineStateJson(*TheRunner.machine) + "\n", &why))
+    if (!PlatformWriteFile(line.file.c_str(), MachineStateJson(*TheRunner.machine) + "\n", &why))
         Fail(line, "cannot write " + Excerpt(line.file, 200) + ": " + why);
 }
 
@@ -211,7 +213,7 @@ bool ParseScript(const std::string& name, const std::string& text, Script* scrip
 
 bool LoadScript(const std::string& path, Script* script, std::string* error) {
     std::string text, why;
-    if (!ReadRegularFile(path.c_str(), SCRIPT_BYTES_MAX, &text, &why)) {
+    if (!PlatformReadFile(path.c_str(), SCRIPT_BYTES_MAX, &text, &why)) {
         *error = path + ": cannot read the script: " + why;
         return false;
     }

@@ -8,6 +8,8 @@
 
 #include "platform/platform.h"
 #include "platform/winapi/kernel.h"
+#include "platform/os/files.h"
+#include "platform/os/text.h"
 
 namespace {
 
@@ -183,7 +185,7 @@ bool LoadBitmapResourceData(Surface& surface, const uint8_t* data, size_t size) 
 // reason; the callers' boxes name only the picture.
 bool LoadBitmapFile(Surface& surface, const char* path) {
     std::string data, why;
-    const bool ok = ReadRegularFile(path, MAX_FILE_SIZE, &data, &why) &&
+    const bool ok = PlatformReadFile(path, MAX_FILE_SIZE, &data, &why) &&
                     DecodeFile(surface, reinterpret_cast<const uint8_t*>(data.data()), data.size(),
                                ExpectedSize(path), &why);
     if (!ok) PlatformWarn("%s: %s", path && *path ? path : "picture", why.c_str());
@@ -196,7 +198,7 @@ bool LoadBitmapResource(Surface& surface, HINSTANCE instance, const wchar_t* nam
     if (IS_INTRESOURCE(name))
         std::snprintf(narrow, sizeof narrow, "#%u", static_cast<unsigned>(reinterpret_cast<uintptr_t>(name)));
     else
-        WideToNarrow(name, narrow, sizeof narrow);
+        PlatformWideToNarrow(name, narrow, sizeof narrow);
     std::string why = "is not in the program";
     bool ok = false;
     if (HRSRC found = FindResourceW(instance, name, RT_BITMAP)) {

@@ -98,12 +98,3 @@ bool PlatformWaitingForInput();
 
 // The handle of the program's own module, for its resources.
 HINSTANCE PlatformModule();
-
-// The per-user folder for files that outlive a run: the options' dataFolder
-// (--data-dir), else $VANTARO_DATA_DIR, else $XDG_DATA_HOME/vantaro, else
-// ~/.local/share/vantaro. A relative folder is taken from the current one
-// and returned absolute. Not created here.
-std::string PlatformDataFolder();
-// Creates the data folder and its parents where missing; false with the
-// system's reason in *error.
-bool PlatformMakeDataFolder(std::string* error);

@@ -15,6 +15,9 @@
 #include "platform/platform.h"
 #include "platform/winapi/kernel.h"
 #include "platform/winapi/win.h"
+#include "platform/os/files.h"
+#include "platform/os/text.h"
+#include "platform/os/paths.h"
 
 int HighScoreStopAt = -1;
 int HighScoreFailAt = -1;
@@ -111,7 +114,7 @@ bool WriteAll(int fd, const unsigned char* p, size_t n) {
 // A box the player must close, captioned as the table's screen is.
 void ShowBox(const std::string& text) {
     WCHAR wide[128] = {};
-    NarrowToWide(text.c_str(), wide, 128);
+    PlatformNarrowToWide(text.c_str(), wide, 128);
     MessageBoxW(GetFocus(), wide, L"High Scores", MB_OK);
 }
 
@@ -228,7 +231,7 @@ bool ReplaceTable(const std::string& path, const std::string& folder, const unsi
     if (!WriteOver(path, folder, table, fault)) return false;
     StopHere(HS_RENAMED);
     std::string reason;
-    if (!FailHere(HS_KEPT) && KeepFolder(folder, &reason)) {
+    if (!FailHere(HS_KEPT) && PlatformKeepFolder(folder, &reason)) {
         StopHere(HS_KEPT);
         return true;
     }
@@ -289,7 +292,7 @@ int InsertLocked(const std::string& path, const std::string& folder, const char*
 // written where the link leads, so that the link stays and the table it
 // names is the one kept up to date.
 int Insert(const char* name, int32_t score, std::string* folder, SaveFault* fault) {
-    char* real = realpath(HighScorePath(TABLE).c_str(), nullptr);
+    char* real = realpath(PlatformHighScorePath(TABLE).c_str(), nullptr);
     if (!real) {
         *fault = Unreadable(TABLE, std::strerror(errno));
         return -1;
@@ -300,22 +303,20 @@ int Insert(const char* name, int32_t score, std::string* folder, SaveFault* faul
     *folder = slash == 0 ? "/" : path.substr(0, slash);
     // The table as it is kept now, not as this copy last read it.
     std::string reason;
-    if (!BeginKeptChange(*folder, HighScoreLockWaitMs, &reason)) {
+    if (!PlatformBeginKeptChange(*folder, HighScoreLockWaitMs, &reason)) {
         *fault = NotKept(reason, errno, true);
         return -1;
     }
     const int rank = InsertLocked(path, *folder, name, score, fault);
-    EndKeptChange(*folder);
+    PlatformEndKeptChange(*folder);
     return rank;
 }
 
 }  // namespace
 
-std::string HighScorePath(const char* fileName) { return PlatformDataFolder() + "/" + fileName; }
-
 int CreateHighScoreFile() {
     const std::string folder = PlatformDataFolder();
-    const std::string path = HighScorePath(TABLE);
+    const std::string path = PlatformHighScorePath(TABLE);
     std::string why;
     const int existing = OpenTable(path, &why);
     if (existing >= 0) {
@@ -355,7 +356,7 @@ int CreateHighScoreFile() {
 int ReadHighScores(HighScoreRecord records[HIGH_SCORE_RECORDS]) {
     std::memset(records, 0, sizeof(HighScoreRecord) * HIGH_SCORE_RECORDS);
     unsigned char bytes[HIGH_SCORE_FILE_BYTES];
-    if (!ReadTableAt(HighScorePath(TABLE), bytes)) return 0;
+    if (!ReadTableAt(PlatformHighScorePath(TABLE), bytes)) return 0;
     for (int i = 0; i < HIGH_SCORE_RECORDS; ++i) {
         const unsigned char* record = bytes + i * HIGH_SCORE_RECORD_BYTES;
         std::memcpy(records[i].name, record, HIGH_SCORE_NAME_BYTES - 1);
@@ -367,7 +368,7 @@ int ReadHighScores(HighScoreRecord records[HIGH_SCORE_RECORDS]) {
 
 int HighScoreRank(int32_t score) {
     unsigned char bytes[HIGH_SCORE_FILE_BYTES];
-    return ReadTableAt(HighScorePath(TABLE), bytes) ? RankIn(bytes, score) : 0;
+    return ReadTableAt(PlatformHighScorePath(TABLE), bytes) ? RankIn(bytes, score) : 0;
 }
 
 int InsertHighScore(const char* name, int32_t score) {

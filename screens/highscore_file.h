@@ -27,8 +27,6 @@ struct HighScoreRecord {
     int32_t score;                     // units of ten pence
 };
 
-// Where a file of the table lives: the per-user data folder (see platform.h).
-std::string HighScorePath(const char* fileName);
 // 1 when the table file exists or was created (with twelve empty entries),
 // 0 when it cannot be created (the reason is on stderr; the caller tells the
 // player). Creates the data folder when missing. Something in the table's

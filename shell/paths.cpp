@@ -1,11 +1,10 @@
 #include "shell/paths.h"
 
-#include <sys/stat.h>
-
 #include <cwchar>
 #include <string>
 
-#include "platform/winapi/kernel.h"
+#include "platform/os/paths.h"
+#include "platform/os/text.h"
 
 constexpr size_t PATH_CHARS = 4096;
 
@@ -15,25 +14,12 @@ static union {
     char narrow[PATH_CHARS * sizeof(wchar_t)];
 } PathBuffer;
 
-static bool IsFolder(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The folder that holds Images/ and Sounds/: the program's own folder, or,
-// for an installed program (bin/vantaro), ../share/vantaro beside it.
+// The folder that holds Images/ and Sounds/, as a wide string.
 static const std::wstring& FilesFolder() {
     static const std::wstring folder = [] {
-        wchar_t module[PATH_CHARS];
-        if (!GetModuleFileNameW(nullptr, module, PATH_CHARS)) return std::wstring();
-        std::wstring dir(module);
-        const size_t slash = dir.find_last_of(L'/');
-        if (slash != std::wstring::npos) dir.erase(slash == 0 ? 1 : slash);
-        char narrow[PATH_CHARS * 4];
-        WideToNarrow(dir.c_str(), narrow, sizeof narrow);
-        const std::string shared = std::string(narrow) + "/../share/vantaro";
-        if (!IsFolder(std::string(narrow) + "/Images") && IsFolder(shared)) dir += L"/../share/vantaro";
-        return dir;
+        static wchar_t wide[PATH_CHARS];
+        if (!PlatformNarrowToWide(PlatformFilesFolder().c_str(), wide, PATH_CHARS)) return std::wstring();
+        return std::wstring(wide);
     }();
     return folder;
 }
@@ -58,8 +44,8 @@ const wchar_t* ProgramPath(const wchar_t* name) {
 
 const char* ProgramPathNarrow(const char* name) {
     wchar_t wideName[PATH_CHARS];
-    if (!NarrowToWide(name ? name : "", wideName, PATH_CHARS)) wideName[0] = 0;
+    if (!PlatformNarrowToWide(name ? name : "", wideName, PATH_CHARS)) wideName[0] = 0;
     const std::wstring path = Join(wideName);
-    if (!WideToNarrow(path.c_str(), PathBuffer.narrow, sizeof PathBuffer.narrow)) PathBuffer.narrow[0] = 0;
+    if (!PlatformWideToNarrow(path.c_str(), PathBuffer.narrow, sizeof PathBuffer.narrow)) PathBuffer.narrow[0] = 0;
     return PathBuffer.narrow;
 }

@@ -24,6 +24,7 @@
 #include "screens/splash.h"
 #include "shell/panel.h"
 #include "tests/machine_fixture.h"
+#include "platform/os/paths.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ TEST_F(Screens, SaveHighScoreTakesOnlyYes) {
         OfferSaveHighScore(m);
         EXPECT_EQ(Saw("names"), answer == "first button");
         EXPECT_FALSE(Saw("table") || Saw("paytable"));  // A and B did nothing
-        EXPECT_EQ(ReadFile(HighScorePath("vantarohs.dat")), std::string(240, '\0'));  // Cancel saves nothing
+        EXPECT_EQ(ReadFile(PlatformHighScorePath("vantarohs.dat")), std::string(240, '\0'));  // Cancel saves nothing
     });
     // A score that would not enter the table is not offered at all.
     Restart();
@@ -157,7 +158,7 @@ TEST_F(Screens, TheTableLeavesOnExitOrAnyDeviceButtonAndIgnoresEarlyInput) {
     });
     // Without a table to read, nothing is drawn and nothing waits.
     Restart();
-    unlink(HighScorePath("vantarohs.dat").c_str());
+    unlink(PlatformHighScorePath("vantarohs.dat").c_str());
     const std::vector<uint16_t> before = Screen();
     const size_t presents = headless::Presents().size();
     EXPECT_EQ(ShowHighScoreTable(m.screen, 3), 0);

@@ -22,6 +22,8 @@
 #include "screens/highscore_file.h"
 #include "screens/highscore_table.h"
 #include "tests/support.h"
+#include "platform/os/text.h"
+#include "platform/os/paths.h"
 
 namespace {
 
@@ -389,13 +391,13 @@ TEST(Files, HighScoreTableIsCreatedWithItsFolder) {
 TEST(Files, DataFolderFollowsTheEnvironment) {
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("VANTARO_DATA_DIR", "/x/y", 1);
-    EXPECT_EQ(HighScorePath("vantarohs.dat"), "/x/y/vantarohs.dat");
+    EXPECT_EQ(PlatformHighScorePath("vantarohs.dat"), "/x/y/vantarohs.dat");
     unsetenv("VANTARO_DATA_DIR");
     setenv("XDG_DATA_HOME", "/xdg", 1);
-    EXPECT_EQ(HighScorePath("vantarohs.tmp"), "/xdg/vantaro/vantarohs.tmp");
+    EXPECT_EQ(PlatformHighScorePath("vantarohs.tmp"), "/xdg/vantaro/vantarohs.tmp");
     setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored, as the XDG rules say
     setenv("HOME", "/home/player", 1);
-    EXPECT_EQ(HighScorePath("vantarohs.dat"), "/home/player/.local/share/vantaro/vantarohs.dat");
+    EXPECT_EQ(PlatformHighScorePath("vantarohs.dat"), "/home/player/.local/share/vantaro/vantarohs.dat");
     unsetenv("XDG_DATA_HOME");
     setenv("HOME", home.c_str(), 1);
     setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1);
@@ -404,11 +406,11 @@ TEST(Files, DataFolderFollowsTheEnvironment) {
 TEST(Files, TextConversionRoundTrips) {
     const WCHAR wide[] = {L'V', 0xE9, 0x20AC, 0x1F352, 0};
     char narrow[32];
-    ASSERT_EQ(WideToNarrow(wide, narrow, sizeof narrow), 10u);
+    ASSERT_EQ(PlatformWideToNarrow(wide, narrow, sizeof narrow), 10u);
     WCHAR back[8];
-    ASSERT_EQ(NarrowToWide(narrow, back, 8), 4u);
+    ASSERT_EQ(PlatformNarrowToWide(narrow, back, 8), 4u);
     EXPECT_EQ(std::wstring(back), std::wstring(wide));
-    EXPECT_EQ(WideToNarrow(wide, narrow, 5), 0u);  // does not fit: nothing, rather than a cut character
+    EXPECT_EQ(PlatformWideToNarrow(wide, narrow, 5), 0u);  // does not fit: nothing, rather than a cut character
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/app/settings.h"
 #include "platform/winapi/kernel.h"
 #include "support.h"
+#include "platform/os/files.h"
 
 namespace {
 
@@ -188,7 +189,7 @@ TEST(SettingsProgram, TheGameStartsAsKeptAndHeadlessRunsLeaveThemAlone) {
     const std::string config = MakeTempFolder(), data = MakeTempFolder(), work = MakeTempFolder();
     const std::string file = config + "/vantaro/settings.ini";
     std::string error;
-    ASSERT_TRUE(MakeFolders(config + "/vantaro", &error)) << error;
+    ASSERT_TRUE(PlatformMakeFolders(config + "/vantaro", &error)) << error;
     WriteFile(file, "scale=1\nmute=1\nvolume=30\n");
     const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + config, "VANTARO_DATA_DIR=" + data,
                                           "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "VANTARO_TRACE=1",

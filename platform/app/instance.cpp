@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "platform/winapi/backend.h"
+#include "platform/os/text.h"
+#include "platform/os/paths.h"
 
 namespace platform {
 

@@ -6,6 +6,8 @@
 
 #include "platform/platform.h"
 #include "platform/winapi/kernel.h"
+#include "platform/os/files.h"
+#include "platform/os/text.h"
 
 namespace {
 
@@ -18,8 +20,6 @@ std::string Trim(const std::string& text) {
 }
 
 }  // namespace
-
-std::string SettingsPath() { return UserFolder("XDG_CONFIG_HOME", ".config") + "/vantaro/settings.ini"; }
 
 PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>* complaints) {
     PlatformSettings settings;
@@ -39,19 +39,19 @@ PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>
         if (equals == std::string::npos) {
             wrong = "is not name=value";
         } else if (name == "scale") {
-            if (WholeNumber(value, 1, 8, &n)) settings.scale = static_cast<int>(n);
+            if (PlatformWholeNumber(value, 1, 8, &n)) settings.scale = static_cast<int>(n);
             else wrong = "needs a whole number from 1 to 8";
         } else if (name == "fullscreen" || name == "mute") {
-            if (WholeNumber(value, 0, 1, &n)) (name == "mute" ? settings.mute : settings.fullscreen) = n == 1;
+            if (PlatformWholeNumber(value, 0, 1, &n)) (name == "mute" ? settings.mute : settings.fullscreen) = n == 1;
             else wrong = "needs 0 or 1";
         } else if (name == "volume") {
-            if (WholeNumber(value, 0, 100, &n) && n % (100 / VOLUME_STEPS) == 0) settings.volume = static_cast<int>(n) / (100 / VOLUME_STEPS);
+            if (PlatformWholeNumber(value, 0, 100, &n) && n % (100 / VOLUME_STEPS) == 0) settings.volume = static_cast<int>(n) / (100 / VOLUME_STEPS);
             else wrong = "needs 0, 10, 20 ... or 100";
         } else {
             wrong = "is no setting";
         }
         if (!wrong.empty() && complaints)
-            complaints->push_back("line " + std::to_string(number) + " '" + PrintableLine(line, 40) + "' " + wrong);
+            complaints->push_back("line " + std::to_string(number) + " '" + PlatformPrintableLine(line, 40) + "' " + wrong);
     }
     return settings;
 }
@@ -67,7 +67,7 @@ std::string FormatSettings(const PlatformSettings& settings) {
 
 PlatformSettings LoadSettings(const std::string& path) {
     std::string text, error;
-    if (!ReadRegularFile(path.c_str(), SETTINGS_BYTES_MAX, &text, &error)) {
+    if (!PlatformReadFile(path.c_str(), SETTINGS_BYTES_MAX, &text, &error)) {
         if (error != std::strerror(ENOENT))
             PlatformWarn("the settings in %s cannot be read (%s); using the defaults", path.c_str(), error.c_str());
         return PlatformSettings();
@@ -81,8 +81,8 @@ PlatformSettings LoadSettings(const std::string& path) {
 
 bool SaveSettings(const std::string& path, const PlatformSettings& settings, std::string* error) {
     const size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), error)) return false;
-    if (ReplaceRegularFile(path.c_str(), FormatSettings(settings), error)) return true;
+    if (slash != std::string::npos && slash > 0 && !PlatformMakeFolders(path.substr(0, slash), error)) return false;
+    if (PlatformReplaceFile(path.c_str(), FormatSettings(settings), error)) return true;
     *error = path + ": " + *error;
     return false;
 }

@@ -26,10 +26,6 @@ struct PlatformSettings {
     int volume = VOLUME_STEPS;
 };
 
-// Where the settings live: $XDG_CONFIG_HOME/vantaro/settings.ini when that
-// variable holds an absolute path, else ~/.config/vantaro/settings.ini.
-std::string SettingsPath();
-
 // The settings a file's text gives, defaults where it gives none; each line
 // that could not be taken is described in *complaints ("line 3: ...").
 PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>* complaints);

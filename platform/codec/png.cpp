@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/winapi/kernel.h"
+#include "platform/os/files.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ bool EncodePng565(const uint16_t* pixels, int width, int height, std::string* ou
 
 bool WritePng565(const char* path, const uint16_t* pixels, int width, int height, std::string* error) {
     std::string png, why = "the picture cannot be encoded";
-    const bool ok = EncodePng565(pixels, width, height, &png) && WriteRegularFile(path, png, &why);
+    const bool ok = EncodePng565(pixels, width, height, &png) && PlatformWriteFile(path, png, &why);
     if (!ok && error) *error = std::string("cannot write ") + path + ": " + why;
     return ok;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/winapi/kernel.h"
+#include "platform/os/files.h"
 
 static uint32_t Le32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -16,7 +17,7 @@ uint64_t WaveInfo::DurationUs() const {
 }
 
 bool ReadWaveFile(const char* path, std::string* data, std::string* error) {
-    return ReadRegularFile(path, MAX_WAVE_FILE_BYTES, data, error);
+    return PlatformReadFile(path, MAX_WAVE_FILE_BYTES, data, error);
 }
 
 bool ReadWaveInfo(const char* path, WaveInfo* info) {

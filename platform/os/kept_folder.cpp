@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/winapi/kernel.h"
+#include "platform/os/files.h"
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
@@ -43,17 +43,17 @@ bool Answered(int answer, std::string* error) {
 
 }  // namespace
 
-bool BeginKeptChange(const std::string& folder, int waitMs, std::string* error) {
+bool PlatformBeginKeptChange(const std::string& folder, int waitMs, std::string* error) {
     return Answered(PageBeginChange(folder.c_str(), waitMs), error);
 }
-bool KeepFolder(const std::string& folder, std::string* error) { return Answered(PageKeep(folder.c_str()), error); }
-void EndKeptChange(const std::string& folder) { PageEndChange(folder.c_str()); }
+bool PlatformKeepFolder(const std::string& folder, std::string* error) { return Answered(PageKeep(folder.c_str()), error); }
+void PlatformEndKeptChange(const std::string& folder) { PageEndChange(folder.c_str()); }
 
 #else
 
-bool BeginKeptChange(const std::string&, int, std::string*) { return true; }
+bool PlatformBeginKeptChange(const std::string&, int, std::string*) { return true; }
 
-bool KeepFolder(const std::string& folder, std::string* error) {
+bool PlatformKeepFolder(const std::string& folder, std::string* error) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     int err = fd < 0 ? errno : 0;
     if (fd >= 0 && fsync(fd) != 0) err = errno;
@@ -65,6 +65,6 @@ bool KeepFolder(const std::string& folder, std::string* error) {
     return false;
 }
 
-void EndKeptChange(const std::string&) {}
+void PlatformEndKeptChange(const std::string&) {}
 
 #endif

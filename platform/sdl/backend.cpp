@@ -25,6 +25,8 @@
 #include "platform/sdl/host.h"
 #include "platform/app/settings.h"
 #include "platform/codec/wave.h"
+#include "platform/os/text.h"
+#include "platform/os/paths.h"
 
 namespace {
 
@@ -768,7 +770,7 @@ bool Init(const PlatformOptions& options, std::string* error) {
         return false;
     }
     if (options.keepSettings) {
-        s.settingsPath = SettingsPath();
+        s.settingsPath = PlatformSettingsPath();
         s.kept = LoadSettings(s.settingsPath);
         s.keptText = FormatSettings(s.kept);
         s.options.fullscreen = options.fullscreen || s.kept.fullscreen;

@@ -138,7 +138,4 @@ const PlatformString* FindString(WORD id);
 const PlatformAccelTable* FindAccelTable(WORD id);
 const PlatformDialog* FindDialog(WORD id);
 
-std::string Narrow(const WCHAR* wide);
-std::wstring Wide(const char* narrow);
-
 }  // namespace platform

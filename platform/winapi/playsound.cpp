@@ -5,6 +5,7 @@
 
 #include "platform/winapi/core_state.h"
 #include "platform/app/settings.h"
+#include "platform/os/text.h"
 
 using namespace platform;
 

@@ -8,6 +8,7 @@
 #include "platform/app/instance.h"
 #include "platform/winapi/kernel.h"
 #include "resources/resources.h"
+#include "platform/os/text.h"
 
 namespace platform {
 

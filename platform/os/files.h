@@ -1,0 +1,54 @@
+// Files, as the program reads and writes them by name: pictures, sounds,
+// scripts, captures, the settings and the high-score table.
+//
+// No call ever waits on what is in a file's place: only a regular file
+// counts, and a FIFO, a device or a folder is refused at once. On failure
+// errno holds the system's reason and, where a call takes one, *error the
+// reason in a few words ("No such file or directory", "is a folder", "is
+// not a regular file", "is larger than 4096 bytes"); the caller names the
+// file.
+//
+// What it deliberately does not do: buffered or partial I/O, file types
+// other than regular files and folders, permissions other than the user's
+// own defaults.
+#pragma once
+#include <cstddef>
+#include <string>
+
+// The whole of a regular file of at most maxBytes.
+bool PlatformReadFile(const char* path, size_t maxBytes, std::string* data, std::string* error);
+// The file made anew, or the regular file there emptied, with exactly these
+// bytes.
+bool PlatformWriteFile(const char* path, const std::string& data, std::string* error);
+// The file replaced whole: written to path.tmp, synced to the disk and
+// renamed over path, so that a reader finds the old bytes or the new, never
+// a part of them. A path that is a symbolic link is replaced where the link
+// leads, and the link stays. (A page stores its files in the browser
+// afterwards.)
+bool PlatformReplaceFile(const char* path, const std::string& data, std::string* error);
+// Creates the folder and its parents where missing; false with the folder
+// that could not be made and the system's reason in *error.
+bool PlatformMakeFolders(const std::string& path, std::string* error);
+
+// Files kept in a folder that every copy of the program shares (the
+// high-score table in the data folder): a change to them is made against
+// what is kept at that moment, and is done only once it is kept. On the
+// desktop the folder's files are what is kept and the table's own lock keeps
+// other copies out; in a page the files live in memory and are kept in the
+// browser's IndexedDB, shared by every tab of the site. No call waits
+// longer than a few seconds, whatever the browser does.
+//
+// Waits at most waitMs until no other copy is changing the folder (another
+// tab), then brings the folder up to what is kept now (what another tab
+// stored meanwhile); the desktop has nothing to do. False, with errno and
+// the reason in *error, when either cannot be had: the change must not then
+// be made (and PlatformEndKeptChange is not called).
+bool PlatformBeginKeptChange(const std::string& folder, int waitMs, std::string* error);
+// Makes lasting what was written in the folder: the desktop syncs the folder
+// itself to the disk, so that a rename in it survives a crash; a page stores
+// the folder's files in the browser. True only once the system or the
+// browser says so; else errno says why (ENOSPC: no room, ETIMEDOUT: no
+// answer in time, EIO) and *error in a few words.
+bool PlatformKeepFolder(const std::string& folder, std::string* error);
+// Lets other copies change the folder again.
+void PlatformEndKeptChange(const std::string& folder);
