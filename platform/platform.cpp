@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/app/instance.h"
+#include "platform/app/settings.h"
 #include "platform/codec/png.h"
 #include "platform/winapi/core_state.h"
 
@@ -35,9 +36,11 @@ void PlatformSelect(const PlatformOptions& options) {
 bool PlatformInit(std::string* error) {
     ResetCore();
     Core().muted = Options().mute;
+    StartSettings(Options());
     CatchCloseSignals();
     if (!Chosen->init(Options(), error)) {
         ReleaseCloseSignals();
+        StopSettings();
         return false;
     }
     Running = true;
@@ -50,6 +53,7 @@ void PlatformShutdown() {
     Chosen->shutdown();
     InstanceRelease();
     ReleaseCloseSignals();
+    StopSettings();
 }
 
 const PlatformOptions& PlatformCurrentOptions() { return Options(); }

@@ -36,7 +36,7 @@ TEST(Settings, DamagedLinesAreNamedAndTheRestIsTaken) {
     };
     for (const auto& c : cases) {
         std::vector<std::string> complaints;
-        const PlatformSettings s = ParseSettings(c.text, &complaints);
+        const PlatformSettings s = platform::ParseSettings(c.text, &complaints);
         EXPECT_EQ(s.scale, c.scale) << c.text;
         EXPECT_EQ(s.volume, c.volume) << c.text;
         EXPECT_EQ(s.fullscreen, c.fullscreen) << c.text;
@@ -44,9 +44,9 @@ TEST(Settings, DamagedLinesAreNamedAndTheRestIsTaken) {
         EXPECT_EQ(complaints, c.complaints) << c.text;
         // What is written reads back the same, without a complaint.
         complaints.clear();
-        const PlatformSettings again = ParseSettings(FormatSettings(s), &complaints);
+        const PlatformSettings again = platform::ParseSettings(platform::FormatSettings(s), &complaints);
         EXPECT_TRUE(complaints.empty());
-        EXPECT_EQ(FormatSettings(again), FormatSettings(s));
+        EXPECT_EQ(platform::FormatSettings(again), platform::FormatSettings(s));
     }
 }
 

@@ -1,12 +1,15 @@
-// The settings file: reading it tolerantly, writing it atomically.
+// The settings file: reading it tolerantly, writing it atomically; and the
+// settings of this run, which the player's changes keep.
 #include "platform/app/settings.h"
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/winapi/core_state.h"
 #include "platform/winapi/kernel.h"
 #include "platform/os/files.h"
+#include "platform/os/paths.h"
 #include "platform/os/text.h"
 
 namespace {
@@ -20,6 +23,8 @@ std::string Trim(const std::string& text) {
 }
 
 }  // namespace
+
+namespace platform {
 
 PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>* complaints) {
     PlatformSettings settings;
@@ -86,3 +91,75 @@ bool SaveSettings(const std::string& path, const PlatformSettings& settings, std
     *error = path + ": " + *error;
     return false;
 }
+
+namespace {
+
+struct Run {
+    std::string path;  // empty: this run keeps no settings
+    PlatformSettings kept;
+    std::string text;  // the file's text as last read or written
+    bool fullscreen = false;
+    bool failed = false;  // a write failed, and was said
+};
+
+Run& R() {
+    static Run run;
+    return run;
+}
+
+void Keep() {
+    Run& r = R();
+    if (r.path.empty()) return;
+    const std::string text = FormatSettings(r.kept);
+    if (text == r.text) return;
+    std::string error;
+    if (!SaveSettings(r.path, r.kept, &error)) {
+        if (!r.failed) PlatformWarn("the settings cannot be kept: %s", error.c_str());
+        r.failed = true;
+        return;
+    }
+    r.text = text;
+    Current().settingsKept();
+}
+
+}  // namespace
+
+void StartSettings(const PlatformOptions& options) {
+    Run& r = R();
+    r = Run();
+    r.fullscreen = options.fullscreen;
+    if (!options.keepSettings) return;
+    r.path = PlatformSettingsPath();
+    r.kept = LoadSettings(r.path);
+    r.text = FormatSettings(r.kept);
+    r.fullscreen = options.fullscreen || r.kept.fullscreen;
+    Core().muted = options.mute || r.kept.mute;
+    Core().volume = r.kept.volume;
+    PlatformTrace("settings %s: scale %d, full screen %s, sound %s, volume %d%%", r.path.c_str(), r.kept.scale,
+                  r.kept.fullscreen ? "on" : "off", r.kept.mute ? "off" : "on", r.kept.volume * 100 / VOLUME_STEPS);
+}
+
+void StopSettings() { R() = Run(); }
+
+int StartScale() { return R().kept.scale; }
+bool StartFullscreen() { return R().fullscreen; }
+
+void KeepWindowScale(int scale) {
+    R().kept.scale = scale;
+    Keep();
+}
+
+void KeepFullscreen(bool fullscreen) {
+    R().kept.fullscreen = fullscreen;
+    Keep();
+}
+
+void KeepSound(bool muteSwitched) {
+    // Only what the player switched: a --mute of this run is not kept by
+    // a change of the volume.
+    if (muteSwitched) R().kept.mute = Core().muted;
+    else R().kept.volume = Core().volume;
+    Keep();
+}
+
+}  // namespace platform

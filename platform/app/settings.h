@@ -13,9 +13,18 @@
 // on stderr and its setting keeps its default; a file that cannot be read is
 // named and all of them do. It is written whole, to a temporary file renamed
 // over the old one, whenever the player changes a setting.
+//
+// The rules of which settings a run keeps are here, above the backends: a
+// backend only applies a scale, full screen and a gain, and says when the
+// player changed one. What the command line asks for (--scale,
+// --fullscreen, --mute) holds for the run and is never written. Only a run
+// whose options keep settings (the player's program, the page) reads or
+// writes the file; tests and automation leave it alone.
 #pragma once
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 constexpr int VOLUME_STEPS = 10;  // volume levels 0 to 10: 0 to 100 % in tens
 
@@ -25,6 +34,8 @@ struct PlatformSettings {
     bool mute = false;
     int volume = VOLUME_STEPS;
 };
+
+namespace platform {
 
 // The settings a file's text gives, defaults where it gives none; each line
 // that could not be taken is described in *complaints ("line 3: ...").
@@ -39,3 +50,23 @@ PlatformSettings LoadSettings(const std::string& path);
 // temporary file beside it, so that a reader finds the old settings or the
 // new, never a part. False with the reason in *error.
 bool SaveSettings(const std::string& path, const PlatformSettings& settings, std::string* error);
+
+// The settings of this run, from PlatformInit to PlatformShutdown. With
+// options.keepSettings the file is read: the sound starts muted and at the
+// volume it keeps (unless --mute), the window at the scale and in the full
+// screen it keeps (unless the command line says).
+void StartSettings(const PlatformOptions& options);
+void StopSettings();
+// What the window starts with: the kept scale (0: none) and whether it
+// starts in full screen (the command line's --fullscreen, or kept).
+int StartScale();
+bool StartFullscreen();
+// The player changed a setting: it is written at once when that changes
+// the file. A file that cannot be written is said once a run, and costs
+// the settings of the next run, not this one.
+void KeepWindowScale(int scale);
+void KeepFullscreen(bool fullscreen);
+// The mute (muteSwitched) or the volume the platform holds now.
+void KeepSound(bool muteSwitched);
+
+}  // namespace platform

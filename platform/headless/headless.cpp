@@ -224,6 +224,7 @@ void Dialog(const std::string& title, const std::string&) {
 void ShellCall(DWORD flags) { S().shell.push_back(flags); }
 
 void SoundChanged(bool) {}  // kept in the platform's state alone
+void SettingsKept() {}
 void TypingText(bool) {}
 
 }  // namespace
@@ -252,6 +253,7 @@ const Backend HeadlessBackend = {
     .voiceStart = VoiceStart,
     .soundCall = SoundCall,
     .soundChanged = SoundChanged,
+    .settingsKept = SettingsKept,
     .typingText = TypingText,
     .messageBox = MessageBox,
     .dialog = Dialog,

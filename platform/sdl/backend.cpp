@@ -56,12 +56,6 @@ struct State {
     uint64_t sizeSettledUs = NEVER;  // the player's sizing of the window is taken then
     uint64_t playUntilUs = NEVER;  // the screensaver is held off until then
 
-    // The player's settings as kept in the settings file.
-    std::string settingsPath;  // empty: settings are not kept in this run
-    PlatformSettings kept;
-    std::string keptText;  // the file's text as last read or written
-    bool keepFailed = false;  // said once per run
-
     SDL_AudioDeviceID audio = 0;
     bool audioTried = false;  // the device opened, or found missing
     SDL_AudioSpec audioSpec = {};
@@ -284,23 +278,6 @@ void ClosePads() {
     Pads().clear();
 }
 
-// Writes the settings when the player changed one. A file that cannot be
-// written costs the settings of the next run, not this one: it is said once.
-void Keep() {
-    State& s = S();
-    if (s.settingsPath.empty()) return;
-    const std::string text = FormatSettings(s.kept);
-    if (text == s.keptText) return;
-    std::string error;
-    if (!SaveSettings(s.settingsPath, s.kept, &error)) {
-        if (!s.keepFailed) PlatformWarn("the settings cannot be kept: %s", error.c_str());
-        s.keepFailed = true;
-        return;
-    }
-    s.keptText = text;
-    sdlhost::SettingsSaved();
-}
-
 // A status line for about two seconds where it does not touch the frame.
 constexpr uint64_t STATUS_US = 2000 * 1000;
 
@@ -316,9 +293,6 @@ void SoundChanged(bool muteSwitched) {
     if (s.audio) SDL_LockAudioDevice(s.audio);
     s.gain = volume * volume;  // even steps to the ear, more than even steps of amplitude
     if (s.audio) SDL_UnlockAudioDevice(s.audio);
-    if (muteSwitched) s.kept.mute = PlatformMuted();
-    else s.kept.volume = volume;
-    Keep();
     const std::string percent = std::to_string(volume * 100 / VOLUME_STEPS) + "%";
     if (muteSwitched) ShowStatus(PlatformMuted() ? "Sound off" : "Sound on, volume " + percent);
     else ShowStatus("Volume " + percent + (PlatformMuted() ? " (sound off)" : ""));
@@ -339,8 +313,7 @@ void TakeWindowSize() {
     const int scale = std::max(1, std::min(w / WIDTH, h / HEIGHT));
     if (scale == s.windowScale) return;
     s.windowScale = scale;
-    s.kept.scale = scale;
-    Keep();
+    platform::KeepWindowScale(scale);
 }
 
 void ToggleFullscreen() {
@@ -348,11 +321,7 @@ void ToggleFullscreen() {
     s.sizeSettledUs = ClockUs() + SIZE_SETTLES_US;
     sdlhost::ToggleFullscreen(s.window);
     Render();
-    const bool full = (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-    if (full != s.kept.fullscreen) {
-        s.kept.fullscreen = full;
-        Keep();
-    }
+    platform::KeepFullscreen((SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0);
 }
 
 LPARAM Point(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
@@ -507,9 +476,9 @@ void OnRequest(const std::string& request) {
 
 bool CreateWindow(HWND hwnd) {
     State& s = S();
-    const int scale = sdlhost::ChooseScale(s.options, s.kept.scale);
+    const int scale = sdlhost::ChooseScale(s.options, platform::StartScale());
     Uint32 flags = sdlhost::WindowFlags() | SDL_WINDOW_HIDDEN;
-    if (s.options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (platform::StartFullscreen()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     s.window = SDL_CreateWindow(platform::Narrow(hwnd->title.c_str()).c_str(), SDL_WINDOWPOS_CENTERED,
                                 SDL_WINDOWPOS_CENTERED, WIDTH * scale, HEIGHT * scale, flags);
     if (!s.window) return false;
@@ -769,17 +738,6 @@ bool Init(const PlatformOptions& options, std::string* error) {
                      ". Vantaro needs a graphical desktop session; for scripted runs without one use --headless.";
         return false;
     }
-    if (options.keepSettings) {
-        s.settingsPath = PlatformSettingsPath();
-        s.kept = LoadSettings(s.settingsPath);
-        s.keptText = FormatSettings(s.kept);
-        s.options.fullscreen = options.fullscreen || s.kept.fullscreen;
-        platform::Core().muted = options.mute || s.kept.mute;
-        platform::Core().volume = s.kept.volume;
-        PlatformTrace("settings %s: scale %d, full screen %s, sound %s, volume %d%%", s.settingsPath.c_str(),
-                      s.kept.scale, s.kept.fullscreen ? "on" : "off", s.kept.mute ? "off" : "on",
-                      s.kept.volume * 100 / VOLUME_STEPS);
-    }
     s.gain = PlatformVolume() * PlatformVolume();
     s.requestEvent = SDL_RegisterEvents(2);
     sdlhost::Start(options, s.requestEvent + 1, OnRequest);
@@ -803,9 +761,6 @@ void Shutdown() {
     SDL_Quit();
     // What belonged to this run; the next (in tests) starts afresh.
     s.statusUntilUs = s.sizeSettledUs = s.playUntilUs = NEVER;
-    s.settingsPath.clear();
-    s.kept = PlatformSettings();
-    s.keepFailed = false;
 }
 
 }  // namespace
@@ -834,6 +789,7 @@ const Backend SdlBackend = {
     .voiceStart = VoiceStart,
     .soundCall = SoundCall,
     .soundChanged = SoundChanged,
+    .settingsKept = sdlhost::SettingsSaved,
     .typingText = TypingText,
     .messageBox = MessageBox,
     .dialog = Dialog,

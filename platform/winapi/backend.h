@@ -77,8 +77,10 @@ struct Backend {
     bool (*voiceStart)(const char* path, bool loop);  // false: cannot be played
     void (*soundCall)(const char* path, DWORD flags, const char* outcome);  // for the log
     // The player switched the sound on or off (muteSwitched) or changed
-    // its volume: the backend applies, shows and keeps it.
+    // its volume: the backend applies and shows it.
     void (*soundChanged)(bool muteSwitched);
+    // The settings file has been written (a page stores it in the browser).
+    void (*settingsKept)();
 
     // The game asks for typed text (name entry), or no longer: a page
     // offers the device's keyboard meanwhile.

@@ -15,6 +15,7 @@ void PlatformToggleMute() {
     Core().muted = !Core().muted;
     if (PlatformMuted()) Current().voiceStop();
     PlatformTrace("sound %s", PlatformMuted() ? "off" : "on");
+    KeepSound(true);
     Current().soundChanged(true);
 }
 
@@ -25,6 +26,7 @@ void PlatformChangeVolume(int steps) {
     if (volume == Core().volume) return;
     Core().volume = volume;
     PlatformTrace("sound volume %d%%", volume * 100 / VOLUME_STEPS);
+    KeepSound(false);
     Current().soundChanged(false);
 }
 
