@@ -7,10 +7,9 @@
 
 static GXDisplayProperties Properties;
 
-// The back buffer is always 240 x 320, whatever size the display reports:
-// every layout coordinate of the game is for that frame.
-constexpr int FRAME_WIDTH = 240;
-constexpr int FRAME_HEIGHT = 320;
+// The back buffer is always the frame's 240 x 320 (FRAME_WIDTH and
+// FRAME_HEIGHT), whatever size the display reports: every layout
+// coordinate of the game is for that frame.
 
 bool InitGraphics() {
     Properties = GXGetDisplayProperties();

@@ -59,9 +59,9 @@ void PlatformShutdown() {
 const PlatformOptions& PlatformCurrentOptions() { return Options(); }
 
 bool PlatformFramePng(std::string* png) {
-    std::vector<uint16_t> frame(240 * 320);
+    std::vector<uint16_t> frame(FRAME_WIDTH * FRAME_HEIGHT);
     Chosen->shownFrame(frame.data());
-    return EncodePng565(frame.data(), 240, 320, png);
+    return EncodePng565(frame.data(), FRAME_WIDTH, FRAME_HEIGHT, png);
 }
 
 // One line on stderr: the prefix, then the formatted text.

@@ -205,6 +205,19 @@ TEST_F(Program, ProgramWhosePathCannotBeReadStopsAtTheFirstPicture) {
     EXPECT_NE(r.err.find("Load Error: fruit.bmp"), std::string::npos) << r.err;
 }
 
+// A folder name need not be UTF-8 (one made under another locale): the
+// program finds its pictures beside itself by the very bytes of its path.
+TEST_F(Program, InstalledInAFolderWhoseNameIsNotUtf8ItFindsItsFiles) {
+    const std::string folder = MakeTempFolder() + "/caf\xe9 \xff\xfe";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const std::string game = CopyGameInto(folder), source = VANTARO_SOURCE_DIR;
+    for (const char* files : {"/Images", "/Sounds"})
+        ASSERT_EQ(symlink((source + files).c_str(), (folder + files).c_str()), 0);
+    RunResult r = Headless("wait 6000\ncapture " + work + "/shot.png\n", {"--start-tick", "4242"}, game);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(ReadPng(work + "/shot.png") == ReadPng(source + "/tests/golden/machine_reset.png"));
+}
+
 TEST_F(Program, SymbolKeyColourIsTheSymbolPicturesTopLeftPixel) {
     // The symbols' white background turned magenta: keyed out, the reels
     // show their own white behind the symbols; any other key shows magenta.

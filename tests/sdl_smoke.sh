@@ -141,15 +141,18 @@ grep -qx "vantaro: --scale 4 does not fit this screen (768 pixels high); using 2
     fail "the fallback from --scale 4 was not reported"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "window at --scale 4 is ${WIDTH}x$HEIGHT, not 480x640"
-# The player sizes the window down: the next start comes back at that scale.
-xdotool windowsize "$window" 300 400
-for i in $(seq 50); do grep -qx "scale=1" "$tmp/config/vantaro/settings.ini" 2>/dev/null && break; sleep 0.1; done
-grep -qx "scale=1" "$tmp/config/vantaro/settings.ini" 2>/dev/null || fail "the window's new size was not kept"
+# The player sizes the window down: the next start comes back at that size,
+# not merely at the scale it shows the frame at.
+xdotool windowsize "$window" 300 430
+for i in $(seq 50); do grep -qx "window=300x430" "$tmp/config/vantaro/settings.ini" 2>/dev/null && break; sleep 0.1; done
+grep -qx "window=300x430" "$tmp/config/vantaro/settings.ini" 2>/dev/null || fail "the window's new size was not kept"
 kill -TERM $first
 finish "SIGTERM" 143
 
 start
-wait_for "$tmp/first.log" "window 240x320 at scale 1" || fail "the kept scale did not come back"
+wait_for "$tmp/first.log" "window 300x430 at scale 1" || fail "the kept size did not come back"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" -eq 300 ] && [ "$HEIGHT" -eq 430 ] || fail "the window came back at ${WIDTH}x$HEIGHT, not 300x430"
 kill -HUP $first
 finish "SIGHUP" 129
 grep -q "close request" "$tmp/first.log" || fail "SIGHUP did not close the game as a close request"

@@ -6,9 +6,16 @@
 
 #include <SDL.h>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdlib>
 
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "platform/app/settings.h"
 #include "platform/winapi/kernel.h"
@@ -147,12 +154,12 @@ TEST_F(KeptSettings, WhatThePlayerChangesComesBackAndTheCommandLineIsNotKept) {
         SDL_SetWindowSize(Sdl(), w, w * 4 / 3);
         Pump(100);
     }
-    EXPECT_EQ(ReadFile(file).find("scale"), std::string::npos);  // not while it is dragged
+    EXPECT_EQ(ReadFile(file).find("window"), std::string::npos);  // not while it is dragged
     Pump(500);
     Press(SDLK_F11);
     Pump(600);
     EXPECT_EQ(ReadFile(file), "# Vantaro's settings, written by the game whenever they change.\n"
-                              "scale=1\nfullscreen=1\nmute=0\nvolume=90\n");
+                              "window=250x333\nfullscreen=1\nmute=0\nvolume=90\n");
     EXPECT_FALSE(FileExists(file + ".tmp"));
     PlatformShutdown();
 
@@ -169,7 +176,7 @@ TEST_F(KeptSettings, WhatThePlayerChangesComesBackAndTheCommandLineIsNotKept) {
     Press(SDLK_F11);
     Press(SDLK_MINUS);
     EXPECT_EQ(ReadFile(file), "# Vantaro's settings, written by the game whenever they change.\n"
-                              "scale=1\nfullscreen=0\nmute=0\nvolume=80\n");
+                              "window=250x333\nfullscreen=0\nmute=0\nvolume=80\n");
 }
 
 TEST_F(KeptSettings, SettingsThatCannotBeKeptAreSaidOnceAndPlayGoesOn) {
@@ -184,6 +191,108 @@ TEST_F(KeptSettings, SettingsThatCannotBeKeptAreSaidOnceAndPlayGoesOn) {
                     "vantaro: the settings cannot be kept: " + config + "/vantaro: is not a folder\n");
 }
 
+// The same rules with the headless backend, which has no window: what the
+// sound's keys keep, and what becomes of the file itself.
+struct HeadlessSettings : ::testing::Test {
+    std::string config = MakeTempFolder();
+    std::string file = config + "/vantaro/settings.ini";
+    std::string before = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+
+    void SetUp() override { setenv("XDG_CONFIG_HOME", config.c_str(), 1); }
+    void TearDown() override {
+        PlatformShutdown();
+        setenv("XDG_CONFIG_HOME", before.c_str(), 1);
+        StartHeadless();
+    }
+    static void Start(bool mute = false) {
+        PlatformOptions options;
+        options.backend = BackendKind::Headless;
+        options.keepSettings = true;
+        options.mute = mute;
+        PlatformSelect(options);
+        std::string error;
+        ASSERT_TRUE(PlatformInit(&error)) << error;
+    }
+    void Folder() {
+        std::string error;
+        ASSERT_TRUE(PlatformMakeFolders(config + "/vantaro", &error)) << error;
+    }
+};
+
+TEST_F(HeadlessSettings, TheSoundsKeysAreKeptAndTheCommandLineIsNot) {
+    Start(true);  // --mute: this run only
+    EXPECT_TRUE(PlatformMuted());
+    headless::Key(VK_OEM_MINUS, 0);
+    EXPECT_EQ(ReadFile(file), "# Vantaro's settings, written by the game whenever they change.\n"
+                              "fullscreen=0\nmute=0\nvolume=90\n");
+    headless::Key('M', 0);  // sound on: the player's own switch is kept
+    EXPECT_FALSE(PlatformMuted());
+    EXPECT_NE(ReadFile(file).find("mute=0\nvolume=90\n"), std::string::npos);
+    headless::Key('M', 0);
+    EXPECT_NE(ReadFile(file).find("mute=1\nvolume=90\n"), std::string::npos);
+    PlatformShutdown();
+    Start();
+    EXPECT_TRUE(PlatformMuted());
+    EXPECT_EQ(PlatformVolume(), 9);
+}
+
+// An editor's byte-order mark costs no setting; a file that is a symbolic
+// link is written where the link leads, and stays a link.
+TEST_F(HeadlessSettings, AByteOrderMarkCostsNothingAndALinkStaysALink) {
+    Folder();
+    const std::string real = MakeTempFolder() + "/mine.ini";
+    WriteFile(real, "\xEF\xBB\xBFvolume=40\nmute=1\n");
+    ASSERT_EQ(symlink(real.c_str(), file.c_str()), 0);
+    testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(PlatformVolume(), 4);
+    headless::Key(VK_OEM_PLUS, 0);
+    struct stat st;
+    ASSERT_EQ(lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile(real), "# Vantaro's settings, written by the game whenever they change.\n"
+                              "fullscreen=0\nmute=1\nvolume=50\n");
+    EXPECT_FALSE(FileExists(file + ".tmp"));
+}
+
+// A file that is there but that this user may not read holds the player's
+// settings all the same: it is said once and never written over. Played as
+// user nobody, in a folder nobody may write to.
+TEST_F(HeadlessSettings, AFileThatCannotBeReadIsNeverWrittenOver) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to play user nobody";
+    Folder();
+    WriteFile(file, "volume=30\n");
+    ASSERT_EQ(chmod(file.c_str(), 0600), 0);
+    for (const std::string& folder : {config, config + "/vantaro"}) ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+    const std::string said = MakeTempFolder() + "/said";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int err = open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(err, 2);
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+        PlatformOptions options;
+        options.backend = BackendKind::Headless;
+        options.keepSettings = true;
+        PlatformSelect(options);
+        std::string error;
+        if (!PlatformInit(&error)) _exit(4);
+        headless::Key(VK_OEM_MINUS, 0);
+        headless::Key('M', 0);
+        const bool played = PlatformVolume() == 9 && PlatformMuted();
+        PlatformShutdown();
+        _exit(played ? 0 : 5);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadFile(file), "volume=30\n");
+    EXPECT_FALSE(FileExists(file + ".tmp"));
+    EXPECT_EQ(ReadFile(said), "vantaro: the settings in " + file +
+                                  " cannot be read (Permission denied); using the defaults, and leaving the file as it is\n");
+}
+
 // The real program keeps them too; headless runs neither read nor write them.
 TEST(SettingsProgram, TheGameStartsAsKeptAndHeadlessRunsLeaveThemAlone) {
     const std::string config = MakeTempFolder(), data = MakeTempFolder(), work = MakeTempFolder();
@@ -195,7 +304,7 @@ TEST(SettingsProgram, TheGameStartsAsKeptAndHeadlessRunsLeaveThemAlone) {
                                           "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "VANTARO_TRACE=1",
                                           "ASAN_OPTIONS=detect_leaks=0"};
     RunResult r = ::Run({Game}, env, 30, "output window-surface", SIGTERM);
-    EXPECT_NE(r.err.find("settings " + file + ": scale 1, full screen off, sound off, volume 30%"), std::string::npos)
+    EXPECT_NE(r.err.find("settings " + file + ": scale 1, window 0x0, full screen off, sound off, volume 30%"), std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("window 240x320 at scale 1"), std::string::npos) << r.err;
     r = ::Run({Game, "--scale", "2"}, env, 30, "output window-surface", SIGTERM);

@@ -29,7 +29,10 @@ namespace platform {
 PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>* complaints) {
     PlatformSettings settings;
     size_t number = 0;
-    for (size_t from = 0; from < text.size();) {
+    // A byte-order mark that an editor may have put first is no part of
+    // the first line.
+    const size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    for (size_t from = start; from < text.size();) {
         size_t end = text.find('\n', from);
         if (end == std::string::npos) end = text.size();
         const std::string line = Trim(text.substr(from, end - from));
@@ -46,6 +49,16 @@ PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>
         } else if (name == "scale") {
             if (PlatformWholeNumber(value, 1, 8, &n)) settings.scale = static_cast<int>(n);
             else wrong = "needs a whole number from 1 to 8";
+        } else if (name == "window") {
+            const size_t x = value.find('x');
+            long height = 0;
+            if (x != std::string::npos && PlatformWholeNumber(value.substr(0, x), FRAME_WIDTH, 16384, &n) &&
+                PlatformWholeNumber(value.substr(x + 1), FRAME_HEIGHT, 16384, &height)) {
+                settings.width = static_cast<int>(n);
+                settings.height = static_cast<int>(height);
+            } else {
+                wrong = "needs a size such as 700x900, at least 240x320";
+            }
         } else if (name == "fullscreen" || name == "mute") {
             if (PlatformWholeNumber(value, 0, 1, &n)) (name == "mute" ? settings.mute : settings.fullscreen) = n == 1;
             else wrong = "needs 0 or 1";
@@ -64,17 +77,25 @@ PlatformSettings ParseSettings(const std::string& text, std::vector<std::string>
 std::string FormatSettings(const PlatformSettings& settings) {
     std::string text = "# Vantaro's settings, written by the game whenever they change.\n";
     if (settings.scale > 0) text += "scale=" + std::to_string(settings.scale) + "\n";
+    if (settings.width > 0)
+        text += "window=" + std::to_string(settings.width) + "x" + std::to_string(settings.height) + "\n";
     text += std::string("fullscreen=") + (settings.fullscreen ? "1" : "0") + "\n";
     text += std::string("mute=") + (settings.mute ? "1" : "0") + "\n";
     text += "volume=" + std::to_string(settings.volume * (100 / VOLUME_STEPS)) + "\n";
     return text;
 }
 
-PlatformSettings LoadSettings(const std::string& path) {
+PlatformSettings LoadSettings(const std::string& path, bool* readable) {
     std::string text, error;
+    *readable = true;
     if (!PlatformReadFile(path.c_str(), SETTINGS_BYTES_MAX, &text, &error)) {
-        if (error != std::strerror(ENOENT))
-            PlatformWarn("the settings in %s cannot be read (%s); using the defaults", path.c_str(), error.c_str());
+        // A file that is there but cannot be read holds the player's
+        // settings all the same: it is left as it is.
+        const int err = errno;
+        *readable = err == ENOENT || err == ENOTDIR;
+        if (err != ENOENT)
+            PlatformWarn("the settings in %s cannot be read (%s); using the defaults%s", path.c_str(), error.c_str(),
+                         *readable ? "" : ", and leaving the file as it is");
         return PlatformSettings();
     }
     std::vector<std::string> complaints;
@@ -129,23 +150,28 @@ void StartSettings(const PlatformOptions& options) {
     r = Run();
     r.fullscreen = options.fullscreen;
     if (!options.keepSettings) return;
-    r.path = PlatformSettingsPath();
-    r.kept = LoadSettings(r.path);
+    bool readable = true;
+    r.kept = LoadSettings(PlatformSettingsPath(), &readable);
+    if (readable) r.path = PlatformSettingsPath();
     r.text = FormatSettings(r.kept);
     r.fullscreen = options.fullscreen || r.kept.fullscreen;
     Core().muted = options.mute || r.kept.mute;
     Core().volume = r.kept.volume;
-    PlatformTrace("settings %s: scale %d, full screen %s, sound %s, volume %d%%", r.path.c_str(), r.kept.scale,
+    PlatformTrace("settings %s: scale %d, window %dx%d, full screen %s, sound %s, volume %d%%",
+                  PlatformSettingsPath().c_str(), r.kept.scale, r.kept.width, r.kept.height,
                   r.kept.fullscreen ? "on" : "off", r.kept.mute ? "off" : "on", r.kept.volume * 100 / VOLUME_STEPS);
 }
 
 void StopSettings() { R() = Run(); }
 
-int StartScale() { return R().kept.scale; }
+const PlatformSettings& KeptSettings() { return R().kept; }
 bool StartFullscreen() { return R().fullscreen; }
 
-void KeepWindowScale(int scale) {
-    R().kept.scale = scale;
+void KeepWindowSize(int width, int height) {
+    // The size itself comes back; a scale kept before it goes.
+    R().kept.scale = 0;
+    R().kept.width = width;
+    R().kept.height = height;
     Keep();
 }
 

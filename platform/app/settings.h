@@ -3,7 +3,9 @@
 // settings.ini in $XDG_CONFIG_HOME/vantaro (else ~/.config/vantaro; in a web
 // page, in the browser's storage), one "name=value" line each:
 //
-//   scale=3         the window's whole-number scale, 1 to 8
+//   window=700x900  the window's size, as the player left it
+//   scale=3         the window's whole-number scale, 1 to 8 (an older
+//                   file's; a window size comes back instead where both are)
 //   fullscreen=0    1: the window starts in full screen
 //   mute=0          1: the sound starts off
 //   volume=80       the sound's volume in per cent, 0 to 100 in tens
@@ -30,6 +32,8 @@ constexpr int VOLUME_STEPS = 10;  // volume levels 0 to 10: 0 to 100 % in tens
 
 struct PlatformSettings {
     int scale = 0;  // 0: none kept, the window takes the largest that fits
+    int width = 0;  // the window's size; 0: none kept
+    int height = 0;
     bool fullscreen = false;
     bool mute = false;
     int volume = VOLUME_STEPS;
@@ -44,8 +48,9 @@ std::string FormatSettings(const PlatformSettings& settings);
 
 // The settings of the file at path. A missing file is no complaint; any
 // other trouble is one line on stderr each, naming the file, and the
-// defaults stand in.
-PlatformSettings LoadSettings(const std::string& path);
+// defaults stand in. *readable is false for a file that is there but could
+// not be read: it must not be written over.
+PlatformSettings LoadSettings(const std::string& path, bool* readable);
 // Writes the file anew (its folders made where missing) through a
 // temporary file beside it, so that a reader finds the old settings or the
 // new, never a part. False with the reason in *error.
@@ -57,14 +62,15 @@ bool SaveSettings(const std::string& path, const PlatformSettings& settings, std
 // screen it keeps (unless the command line says).
 void StartSettings(const PlatformOptions& options);
 void StopSettings();
-// What the window starts with: the kept scale (0: none) and whether it
-// starts in full screen (the command line's --fullscreen, or kept).
-int StartScale();
+// What the window starts with: the kept size or scale (0: none) and whether
+// it starts in full screen (the command line's --fullscreen, or kept).
+const PlatformSettings& KeptSettings();
 bool StartFullscreen();
 // The player changed a setting: it is written at once when that changes
 // the file. A file that cannot be written is said once a run, and costs
-// the settings of the next run, not this one.
-void KeepWindowScale(int scale);
+// the settings of the next run, not this one; a file that could not be
+// read at the start is never written over.
+void KeepWindowSize(int width, int height);
 void KeepFullscreen(bool fullscreen);
 // The mute (muteSwitched) or the volume the platform holds now.
 void KeepSound(bool muteSwitched);

@@ -16,9 +16,6 @@ namespace {
 
 using platform::NEVER;
 
-constexpr int WIDTH = 240;
-constexpr int HEIGHT = 320;
-
 struct State {
     uint64_t nowUs = 0;
     uint64_t lastPresentUs = NEVER;
@@ -61,8 +58,8 @@ void LayOutMemory() {
     s.xPitch = s.nextXPitch;
     s.yPitch = s.nextYPitch;
     const long xStep = GXPixelStep(s.xPitch), yStep = GXPixelStep(s.yPitch);
-    const size_t xSpan = static_cast<size_t>(std::labs(xStep)) * (WIDTH - 1);
-    const size_t ySpan = static_cast<size_t>(std::labs(yStep)) * (HEIGHT - 1);
+    const size_t xSpan = static_cast<size_t>(std::labs(xStep)) * (FRAME_WIDTH - 1);
+    const size_t ySpan = static_cast<size_t>(std::labs(yStep)) * (FRAME_HEIGHT - 1);
     s.memory.assign(xSpan + ySpan + 2, 0);
     s.base = (xStep < 0 ? xSpan : 0) + (yStep < 0 ? ySpan : 0);
 }
@@ -135,7 +132,7 @@ void Nothing(HWND) {}
 void Shown(HWND, bool) {}
 
 GXDisplayProperties Properties() {
-    return {WIDTH, HEIGHT, S().xPitch, S().yPitch, 16, kfDirect | kfDirect565};
+    return {FRAME_WIDTH, FRAME_HEIGHT, S().xPitch, S().yPitch, 16, kfDirect | kfDirect565};
 }
 
 bool OpenDisplay() {
@@ -315,19 +312,19 @@ int DrawsOpen() { return S().drawsOpen; }
 
 std::vector<uint16_t> Frame() {
     const State& s = S();
-    std::vector<uint16_t> frame(static_cast<size_t>(WIDTH) * HEIGHT);
+    std::vector<uint16_t> frame(static_cast<size_t>(FRAME_WIDTH) * FRAME_HEIGHT);
     const long xStep = GXPixelStep(s.xPitch), yStep = GXPixelStep(s.yPitch);
-    for (int y = 0; y < HEIGHT; ++y)
-        for (int x = 0; x < WIDTH; ++x) {
+    for (int y = 0; y < FRAME_HEIGHT; ++y)
+        for (int x = 0; x < FRAME_WIDTH; ++x) {
             const uint8_t* p = s.memory.data() + s.base + x * xStep + y * yStep;
-            frame[static_cast<size_t>(y) * WIDTH + x] = static_cast<uint16_t>(p[0] | (p[1] << 8));
+            frame[static_cast<size_t>(y) * FRAME_WIDTH + x] = static_cast<uint16_t>(p[0] | (p[1] << 8));
         }
     return frame;
 }
 
 bool WriteFramePng(const char* path, std::string* error) {
     const std::vector<uint16_t> frame = Frame();
-    return WritePng565(path, frame.data(), WIDTH, HEIGHT, error);
+    return WritePng565(path, frame.data(), FRAME_WIDTH, FRAME_HEIGHT, error);
 }
 
 const std::vector<uint8_t>& FrameMemory() { return S().memory; }

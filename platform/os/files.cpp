@@ -34,40 +34,44 @@ bool PlatformReadFile(const char* path, size_t maxBytes, std::string* data, std:
     data->clear();
     const int fd = path && *path ? open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1;
     if (fd < 0) {
-        *error = path && *path ? std::strerror(errno) : "no file name";
+        const int err = path && *path ? errno : ENOENT;
+        *error = path && *path ? std::strerror(err) : "no file name";
+        errno = err;
         return false;
     }
     struct stat st;
-    bool ok = false;
+    int err = 0;
     if (fstat(fd, &st) != 0) {
-        *error = std::strerror(errno);
+        err = errno;
+        *error = std::strerror(err);
     } else if (!S_ISREG(st.st_mode)) {
+        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         *error = FileKind(st.st_mode);
     } else {
         // Read to the end, never past maxBytes + 1, so a file that grows
         // meanwhile is still caught.
-        ok = true;
         char buffer[65536];
         for (;;) {
             const ssize_t n = read(fd, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
-                *error = std::strerror(errno);
-                ok = false;
+                err = errno;
+                *error = std::strerror(err);
                 break;
             }
             if (n == 0) break;
             data->append(buffer, static_cast<size_t>(n));
             if (data->size() > maxBytes) {
+                err = EFBIG;
                 *error = "is larger than " + std::to_string(maxBytes) + " bytes";
-                ok = false;
                 break;
             }
         }
     }
     close(fd);
-    if (!ok) data->clear();
-    return ok;
+    if (err) data->clear();
+    errno = err;
+    return err == 0;
 }
 
 static int CreateRegularFile(const char* path, std::string* error) {

@@ -32,9 +32,6 @@ namespace {
 
 using platform::NEVER;
 
-constexpr int WIDTH = 240;
-constexpr int HEIGHT = 320;
-
 struct Clip {
     std::vector<Uint8> data;  // in the device's format
 };
@@ -44,14 +41,15 @@ struct State {
     SDL_Window* window = nullptr;
     bool hidden = true;
     bool minimised = false;
-    uint16_t frame[WIDTH * HEIGHT] = {};
-    uint16_t shown[WIDTH * HEIGHT] = {};  // what the window shows
+    uint16_t frame[FRAME_WIDTH * FRAME_HEIGHT] = {};
+    uint16_t shown[FRAME_WIDTH * FRAME_HEIGHT] = {};  // what the window shows
     uint64_t lastPresentUs = NEVER;
     bool stylusInside = false;
     Uint32 requestEvent = 0;  // a request of another copy, from the listener's thread
     bool boxUp = false;  // a message box or the About box is up: the game takes no input
     std::string title;  // the window's own title, without a status
-    int windowScale = 0;  // the whole scale the window's size holds
+    int windowWidth = 0;  // the window's size as last kept or made
+    int windowHeight = 0;
     uint64_t statusUntilUs = NEVER;  // a status is shown until then
     uint64_t sizeSettledUs = NEVER;  // the player's sizing of the window is taken then
     uint64_t playUntilUs = NEVER;  // the screensaver is held off until then
@@ -104,10 +102,10 @@ struct Placement {
 };
 
 Placement Place() {
-    int w = WIDTH, h = HEIGHT;
+    int w = FRAME_WIDTH, h = FRAME_HEIGHT;
     if (S().window) SDL_GetWindowSizeInPixels(S().window, &w, &h);
-    const int scale = std::max(1, std::min(w / WIDTH, h / HEIGHT));
-    return {scale, (w - WIDTH * scale) / 2, (h - HEIGHT * scale) / 2};
+    const int scale = std::max(1, std::min(w / FRAME_WIDTH, h / FRAME_HEIGHT));
+    return {scale, (w - FRAME_WIDTH * scale) / 2, (h - FRAME_HEIGHT * scale) / 2};
 }
 
 // Frame rows first to last, scaled up by whole pixels, into the window's own
@@ -129,27 +127,27 @@ void RenderRows(int first, int last, bool whole) {
     }
     // Placed by the surface's own size, which is what the memory holds even
     // while a resize is still on its way.
-    const int scale = std::max(1, std::min(out->w / WIDTH, out->h / HEIGHT));
-    if (out->w < WIDTH * scale || out->h < HEIGHT * scale) return;
-    const Placement p = {scale, (out->w - WIDTH * scale) / 2, (out->h - HEIGHT * scale) / 2};
+    const int scale = std::max(1, std::min(out->w / FRAME_WIDTH, out->h / FRAME_HEIGHT));
+    if (out->w < FRAME_WIDTH * scale || out->h < FRAME_HEIGHT * scale) return;
+    const Placement p = {scale, (out->w - FRAME_WIDTH * scale) / 2, (out->h - FRAME_HEIGHT * scale) / 2};
     if (whole) SDL_FillRect(out, nullptr, SDL_MapRGB(out->format, 0, 0, 0));
     if (SDL_MUSTLOCK(out)) SDL_LockSurface(out);
-    std::vector<uint32_t> row(static_cast<size_t>(WIDTH) * p.scale);
+    std::vector<uint32_t> row(static_cast<size_t>(FRAME_WIDTH) * p.scale);
     for (int y = first; y <= last; ++y) {
-        const uint16_t* in = s.frame + y * WIDTH;
-        for (int x = 0, o = 0; x < WIDTH; ++x)
+        const uint16_t* in = s.frame + y * FRAME_WIDTH;
+        for (int x = 0, o = 0; x < FRAME_WIDTH; ++x)
             for (int k = 0; k < p.scale; ++k) row[o++] = colours[in[x]];
         for (int k = 0; k < p.scale; ++k)
             std::memcpy(static_cast<uint8_t*>(out->pixels) + (p.y + y * p.scale + k) * out->pitch + p.x * 4,
                         row.data(), row.size() * 4);
     }
     if (SDL_MUSTLOCK(out)) SDL_UnlockSurface(out);
-    const SDL_Rect changed = {p.x, p.y + first * p.scale, WIDTH * p.scale, (last - first + 1) * p.scale};
+    const SDL_Rect changed = {p.x, p.y + first * p.scale, FRAME_WIDTH * p.scale, (last - first + 1) * p.scale};
     if (whole) SDL_UpdateWindowSurface(s.window);
     else SDL_UpdateWindowSurfaceRects(s.window, &changed, 1);
 }
 
-void Render() { RenderRows(0, HEIGHT - 1, true); }
+void Render() { RenderRows(0, FRAME_HEIGHT - 1, true); }
 
 // A point of the window (in SDL's window coordinates) in the frame; false on
 // the black bars.
@@ -163,7 +161,7 @@ bool ToFrame(int wx, int wy, int* fx, int* fy) {
     if (x < 0 || y < 0) return false;
     *fx = x / p.scale;
     *fy = y / p.scale;
-    return *fx < WIDTH && *fy < HEIGHT;
+    return *fx < FRAME_WIDTH && *fy < FRAME_HEIGHT;
 }
 
 DWORD Modifiers(Uint16 mod) {
@@ -310,10 +308,10 @@ void TakeWindowSize() {
     if (!s.window || (SDL_GetWindowFlags(s.window) & (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MINIMIZED))) return;
     int w = 0, h = 0;
     SDL_GetWindowSize(s.window, &w, &h);
-    const int scale = std::max(1, std::min(w / WIDTH, h / HEIGHT));
-    if (scale == s.windowScale) return;
-    s.windowScale = scale;
-    platform::KeepWindowScale(scale);
+    if (w == s.windowWidth && h == s.windowHeight) return;
+    s.windowWidth = w;
+    s.windowHeight = h;
+    platform::KeepWindowSize(w, h);
 }
 
 void ToggleFullscreen() {
@@ -342,7 +340,7 @@ void OnMouse(const SDL_Event& e) {
         ToFrame(e.button.x, e.button.y, &x, &y);
         s.stylusInside = false;
         platform::SetStylus(false);
-        platform::PostInput(WM_LBUTTONUP, 0, Point(std::clamp(x, 0, WIDTH - 1), std::clamp(y, 0, HEIGHT - 1)), mods);
+        platform::PostInput(WM_LBUTTONUP, 0, Point(std::clamp(x, 0, FRAME_WIDTH - 1), std::clamp(y, 0, FRAME_HEIGHT - 1)), mods);
     } else if (e.type == SDL_MOUSEMOTION && s.stylusInside && ToFrame(e.motion.x, e.motion.y, &x, &y)) {
         platform::PostInput(WM_MOUSEMOVE, MK_LBUTTON, Point(x, y), mods);
     }
@@ -476,16 +474,18 @@ void OnRequest(const std::string& request) {
 
 bool CreateWindow(HWND hwnd) {
     State& s = S();
-    const int scale = sdlhost::ChooseScale(s.options, platform::StartScale());
+    int w = FRAME_WIDTH, h = FRAME_HEIGHT;
+    sdlhost::ChooseSize(s.options, platform::KeptSettings(), &w, &h);
     Uint32 flags = sdlhost::WindowFlags() | SDL_WINDOW_HIDDEN;
     if (platform::StartFullscreen()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     s.window = SDL_CreateWindow(platform::Narrow(hwnd->title.c_str()).c_str(), SDL_WINDOWPOS_CENTERED,
-                                SDL_WINDOWPOS_CENTERED, WIDTH * scale, HEIGHT * scale, flags);
+                                SDL_WINDOWPOS_CENTERED, w, h, flags);
     if (!s.window) return false;
     s.title = platform::Narrow(hwnd->title.c_str());
-    s.windowScale = scale;
-    SDL_SetWindowMinimumSize(s.window, WIDTH, HEIGHT);
-    PlatformTrace("window %dx%d at scale %d", WIDTH * scale, HEIGHT * scale, scale);
+    s.windowWidth = w;
+    s.windowHeight = h;
+    SDL_SetWindowMinimumSize(s.window, FRAME_WIDTH, FRAME_HEIGHT);
+    PlatformTrace("window %dx%d at scale %d", w, h, std::max(1, std::min(w / FRAME_WIDTH, h / FRAME_HEIGHT)));
     if (hwnd->icon) sdlhost::SetWindowIcon(s.window, hwnd->icon->png, hwnd->icon->size);
     // The window system's own image of the window, not a texture of a
     // renderer: with SDL's default a software OpenGL (Mesa's llvmpipe, as
@@ -530,7 +530,7 @@ void Raise(HWND) {
     SDL_RaiseWindow(S().window);
 }
 
-GXDisplayProperties Properties() { return {WIDTH, HEIGHT, 2, WIDTH * 2, 16, kfDirect | kfDirect565}; }
+GXDisplayProperties Properties() { return {FRAME_WIDTH, FRAME_HEIGHT, 2, FRAME_WIDTH * 2, 16, kfDirect | kfDirect565}; }
 bool OpenDisplay() { return true; }
 void CloseDisplay() {}
 
@@ -561,9 +561,9 @@ void EndDraw() {
     // window already shows that frame, so an idle game renders nothing.
     if (std::memcmp(s.shown, s.frame, sizeof s.frame) == 0) return;
     // Only the rows that changed: a spin frame is the reel area alone.
-    int first = 0, last = HEIGHT - 1;
-    while (std::memcmp(s.shown + first * WIDTH, s.frame + first * WIDTH, WIDTH * 2) == 0) ++first;
-    while (std::memcmp(s.shown + last * WIDTH, s.frame + last * WIDTH, WIDTH * 2) == 0) --last;
+    int first = 0, last = FRAME_HEIGHT - 1;
+    while (std::memcmp(s.shown + first * FRAME_WIDTH, s.frame + first * FRAME_WIDTH, FRAME_WIDTH * 2) == 0) ++first;
+    while (std::memcmp(s.shown + last * FRAME_WIDTH, s.frame + last * FRAME_WIDTH, FRAME_WIDTH * 2) == 0) --last;
     std::memcpy(s.shown, s.frame, sizeof s.frame);
     RenderRows(first, last, false);
     sdlhost::Shown();

@@ -7,7 +7,9 @@
 
 #include <string>
 
+#include "platform/app/settings.h"
 #include "platform/platform.h"
+#include "platform/winapi/gx.h"
 
 namespace sdlhost {
 
@@ -28,14 +30,15 @@ void Stop();
 // limit), without taking the event; the backend then takes what came.
 void WaitForEvent(int timeoutMs);
 
-// The window: the flags it is made with and the whole-number scale it opens
-// at (a page opens it at 1 and scales the canvas itself): the options' scale,
-// else the one the player's settings keep (0: none), else one that fits.
+// The window: the flags it is made with and the size it opens at (a page
+// opens it at the frame's size and scales the canvas itself): the options'
+// scale, else the size or scale the player's settings keep, else a scale
+// that fits.
 Uint32 WindowFlags();
 // The window's icon, a PNG file's bytes: the desktop gives it to the window
 // system; a page has icons of its own.
 void SetWindowIcon(SDL_Window* window, const void* png, size_t size);
-int ChooseScale(const PlatformOptions& options, int keptScale);
+void ChooseSize(const PlatformOptions& options, const PlatformSettings& kept, int* width, int* height);
 void ToggleFullscreen(SDL_Window* window);
 
 // A short status (the volume, the sound switched on or off) where it does

@@ -30,9 +30,6 @@
 
 namespace {
 
-constexpr int WIDTH = 240;
-constexpr int HEIGHT = 320;
-
 // A closing signal must wake a wait in the window system, which the
 // signal's own handler cannot do: this thread turns each byte of the signal
 // pipe into an SDL event.
@@ -204,20 +201,31 @@ void Presented() {}
 // By default the largest scale, at most 4, whose window takes no more than
 // 85 % of the desktop's usable height. A scale asked for (or kept from the
 // last run) is taken as far as the window fits in the usable area at all;
-// beyond, the largest that does. Only --scale's fallback is said: a kept
+// beyond, the largest that does. A window size the player left comes back
+// as it was where it fits. Only --scale's fallback is said: a kept size or
 // scale that no longer fits (another screen) is the player's own.
-int ChooseScale(const PlatformOptions& options, int keptScale) {
-    const int asked = options.scale > 0 ? options.scale : keptScale;
+void ChooseSize(const PlatformOptions& options, const PlatformSettings& kept, int* width, int* height) {
     SDL_Rect usable;
-    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return asked > 0 ? asked : 2;
-    if (asked <= 0) return std::clamp(static_cast<int>(usable.h * 0.85) / HEIGHT, 1, 4);
-    const int fits = std::max(1, std::min(usable.w / WIDTH, usable.h / HEIGHT));
-    if (asked <= fits) return asked;
-    const bool byHeight = usable.h / HEIGHT <= usable.w / WIDTH;
-    if (options.scale > 0)
-        PlatformWarn("--scale %d does not fit this screen (%d pixels %s); using %d", asked,
-                     byHeight ? usable.h : usable.w, byHeight ? "high" : "wide", fits);
-    return fits;
+    const bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0;
+    if (options.scale <= 0 && kept.width > 0 && (!known || (kept.width <= usable.w && kept.height <= usable.h))) {
+        *width = kept.width;
+        *height = kept.height;
+        return;
+    }
+    const int asked = options.scale > 0 ? options.scale : kept.scale;
+    int scale = asked > 0 ? asked : 2;
+    if (known && asked <= 0) {
+        scale = std::clamp(static_cast<int>(usable.h * 0.85) / FRAME_HEIGHT, 1, 4);
+    } else if (known) {
+        const int fits = std::max(1, std::min(usable.w / FRAME_WIDTH, usable.h / FRAME_HEIGHT));
+        const bool byHeight = usable.h / FRAME_HEIGHT <= usable.w / FRAME_WIDTH;
+        if (asked > fits && options.scale > 0)
+            PlatformWarn("--scale %d does not fit this screen (%d pixels %s); using %d", asked,
+                         byHeight ? usable.h : usable.w, byHeight ? "high" : "wide", fits);
+        scale = std::min(asked, fits);
+    }
+    *width = FRAME_WIDTH * scale;
+    *height = FRAME_HEIGHT * scale;
 }
 
 void ShowStatus(SDL_Window* window, const std::string& title, const std::string& text) {

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int WIDTH = 240, HEIGHT = 320;  // the frame, and the canvas
-
 // A box of the page's own over the frame, which the game waits for: the
 // wait yields to the browser, so the page stays alive meanwhile.
 EM_ASYNC_JS(void, ShowPageBox, (int error, const char* title, const char* text), {
@@ -75,7 +73,10 @@ void WaitForEvent(int timeoutMs) {
 
 Uint32 WindowFlags() { return 0; }
 void SetWindowIcon(SDL_Window*, const void*, size_t) {}
-int ChooseScale(const PlatformOptions&, int) { return 1; }
+void ChooseSize(const PlatformOptions&, const PlatformSettings&, int* width, int* height) {
+    *width = FRAME_WIDTH;
+    *height = FRAME_HEIGHT;
+}
 
 void ShowStatus(SDL_Window*, const std::string&, const std::string& text) { ShowPageStatus(text.c_str()); }
 
@@ -96,9 +97,9 @@ bool ShowRows(const uint16_t* frame, int first, int last) {
                          ((c & 31) * 255 + 15) / 31 << 16 | 0xff000000u;
         made = true;
     }
-    static uint32_t canvas[WIDTH * HEIGHT];
-    for (int i = first * WIDTH; i < (last + 1) * WIDTH; ++i) canvas[i] = colours[frame[i]];
-    PutRows(canvas, WIDTH, HEIGHT, first, last - first + 1);
+    static uint32_t canvas[FRAME_WIDTH * FRAME_HEIGHT];
+    for (int i = first * FRAME_WIDTH; i < (last + 1) * FRAME_WIDTH; ++i) canvas[i] = colours[frame[i]];
+    PutRows(canvas, FRAME_WIDTH, FRAME_HEIGHT, first, last - first + 1);
     return true;
 }
 void Shown() { WaitForPage(0); }

@@ -15,6 +15,10 @@
 #pragma once
 #include "platform/winapi/win.h"
 
+// The frame's size in pixels: the handheld's screen, and every backend's.
+constexpr int FRAME_WIDTH = 240;
+constexpr int FRAME_HEIGHT = 320;
+
 struct GXDisplayProperties {
     DWORD cxWidth;
     DWORD cyHeight;

@@ -291,7 +291,7 @@ BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL) {
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     if (!IsLive(hwnd)) return nullptr;
     hwnd->invalid = false;
-    if (paint) *paint = {hwnd, FALSE, {0, 0, 240, 320}};
+    if (paint) *paint = {hwnd, FALSE, {0, 0, FRAME_WIDTH, FRAME_HEIGHT}};
     return hwnd;
 }
 
