@@ -131,13 +131,13 @@ TEST_F(KeptSettings, WhatThePlayerChangesComesBackAndTheCommandLineIsNotKept) {
     // the keys never reach the game, the level shows in the title.
     for (SDL_Keycode key : {SDLK_MINUS, SDLK_KP_MINUS, SDLK_EQUALS}) EXPECT_TRUE(Press(key).empty());
     EXPECT_EQ(PlatformVolume(), 9);
-    EXPECT_EQ(Title(), "Vantaro \u2014 Volume 90%");
+    EXPECT_EQ(Title(), "Vantaro - Volume 90%");
     EXPECT_FALSE(SDL_IsScreenSaverEnabled());  // held off while the player plays
     Press(SDLK_m);
     EXPECT_TRUE(PlatformMuted());
-    EXPECT_EQ(Title(), "Vantaro \u2014 Sound off");
+    EXPECT_EQ(Title(), "Vantaro - Sound off");
     EXPECT_TRUE(Press(SDLK_KP_PLUS).empty());
-    EXPECT_EQ(Title(), "Vantaro \u2014 Volume 100% (sound off)");
+    EXPECT_EQ(Title(), "Vantaro - Volume 100% (sound off)");
     EXPECT_EQ(Press(SDLK_c), std::vector<int>{'C'});  // the game's own keys still reach it
     Pump(2100);
     EXPECT_EQ(Title(), "Vantaro");  // gone after two seconds
@@ -146,7 +146,7 @@ TEST_F(KeptSettings, WhatThePlayerChangesComesBackAndTheCommandLineIsNotKept) {
     EXPECT_EQ(PlatformVolume(), 10);
     Press(SDLK_MINUS);
     Press(SDLK_m);
-    EXPECT_EQ(Title(), "Vantaro \u2014 Sound on, volume 90%");
+    EXPECT_EQ(Title(), "Vantaro - Sound on, volume 90%");
 
     // The player drags the window to 1 x and switches full screen on (F11):
     // the file follows, written whole.

@@ -228,8 +228,11 @@ void ChooseSize(const PlatformOptions& options, const PlatformSettings& kept, in
     *height = FRAME_HEIGHT * scale;
 }
 
+// "Vantaro - Volume 70%": plain ASCII, which the window system takes in
+// any locale (under the C locale Xlib cannot convert a dash of Unicode's,
+// and the window manager would go on showing the old title).
 void ShowStatus(SDL_Window* window, const std::string& title, const std::string& text) {
-    if (window) SDL_SetWindowTitle(window, (text.empty() ? title : title + " \u2014 " + text).c_str());
+    if (window) SDL_SetWindowTitle(window, (text.empty() ? title : title + " - " + text).c_str());
 }
 
 void SetWindowIcon(SDL_Window* window, const void* png, size_t size) {
