@@ -7,7 +7,7 @@
 
 #include "platform/winapi/gx.h"
 #include "platform/headless/headless.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 #include "platform/winapi/kernel.h"
 #include "shell/screen_report.h"
 #include "platform/os/files.h"

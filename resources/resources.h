@@ -4,7 +4,7 @@
 #pragma once
 #include <cstddef>
 
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 
 constexpr WORD IDS_TITLE = 1;
 constexpr WORD IDS_CLASS = 3;

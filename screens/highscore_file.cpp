@@ -17,7 +17,7 @@
 #include "platform/winapi/win.h"
 #include "platform/os/files.h"
 #include "platform/os/text.h"
-#include "platform/os/paths.h"
+#include "platform/os/folders.h"
 
 int HighScoreStopAt = -1;
 int HighScoreFailAt = -1;

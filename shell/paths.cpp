@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "platform/os/paths.h"
+#include "platform/os/folders.h"
 #include "platform/os/text.h"
 
 constexpr size_t PATH_CHARS = 4096;

@@ -24,7 +24,7 @@
 #include "screens/splash.h"
 #include "shell/panel.h"
 #include "tests/machine_fixture.h"
-#include "platform/os/paths.h"
+#include "platform/os/folders.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "screens/highscore_table.h"
 #include "tests/support.h"
 #include "platform/os/text.h"
-#include "platform/os/paths.h"
+#include "platform/os/folders.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "desktop/script.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 #include "platform/platform.h"
 #include "screens/highscore_table.h"
 #include "screens/name_entry.h"

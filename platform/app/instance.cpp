@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 #include "platform/os/text.h"
-#include "platform/os/paths.h"
+#include "platform/os/folders.h"
 
 namespace platform {
 

@@ -9,7 +9,7 @@
 #include "platform/winapi/core_state.h"
 #include "platform/winapi/kernel.h"
 #include "platform/os/files.h"
-#include "platform/os/paths.h"
+#include "platform/os/folders.h"
 #include "platform/os/text.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 
 namespace platform {
 

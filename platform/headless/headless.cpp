@@ -8,7 +8,7 @@
 #include <map>
 
 #include "platform/winapi/core_state.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 #include "platform/codec/png.h"
 #include "platform/codec/wave.h"
 

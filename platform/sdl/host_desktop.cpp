@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "platform/app/instance.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 #include "platform/sdl/host.h"
 
 namespace {

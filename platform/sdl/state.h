@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 
 namespace platform::sdl {
 

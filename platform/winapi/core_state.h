@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 #include "platform/app/settings.h"
 
 struct PlatformWindow {

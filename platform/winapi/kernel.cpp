@@ -7,9 +7,9 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "platform/os/paths.h"
+#include "platform/os/folders.h"
 #include "platform/os/text.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/core.h"
 #include "platform/winapi/kernel.h"
 
 using namespace platform;

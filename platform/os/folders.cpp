@@ -1,7 +1,7 @@
 // The program's folders and files on a POSIX system (and in a page, whose
 // file system the page lays out: the program "lives" in /vantaro beside its
 // pictures and sounds).
-#include "platform/os/paths.h"
+#include "platform/os/folders.h"
 
 #include <pwd.h>
 #include <unistd.h>
