@@ -12,12 +12,3 @@ void SoundLoop(const wchar_t* path) {
 }
 
 void SoundStop() { PlaySoundW(nullptr, nullptr, SND_FILENAME | SND_ASYNC); }
-
-void SoundPlayResource(HINSTANCE module, const wchar_t* name) {
-    PlaySoundW(nullptr, nullptr, SND_FILENAME | SND_ASYNC);
-    PlaySoundW(name, module, SND_RESOURCE | SND_NOWAIT | SND_ASYNC);
-}
-
-void SoundLoopResource(HINSTANCE module, const wchar_t* name) {
-    PlaySoundW(name, module, SND_RESOURCE | SND_NOWAIT | SND_NOSTOP | SND_LOOP | SND_ASYNC);
-}

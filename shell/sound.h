@@ -1,10 +1,7 @@
 // Fire-and-forget sounds. A new sound cuts off the one playing; a loop plays
 // until another sound call stops it, and does not start over a playing sound.
 #pragma once
-#include "platform/winapi/win.h"
 
 void SoundPlay(const wchar_t* path);
 void SoundLoop(const wchar_t* path);
 void SoundStop();
-void SoundPlayResource(HINSTANCE module, const wchar_t* name);
-void SoundLoopResource(HINSTANCE module, const wchar_t* name);

@@ -34,7 +34,6 @@ struct GXDisplayProperties {
 constexpr long GXPixelStep(long pitch) { return pitch - pitch % 2; }
 
 constexpr DWORD kfDirect = 0x20;
-constexpr DWORD kfDirect555 = 0x40;
 constexpr DWORD kfDirect565 = 0x80;
 
 constexpr DWORD GX_FULLSCREEN = 0x01;

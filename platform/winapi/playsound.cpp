@@ -53,9 +53,7 @@ BOOL PlaySoundW(const WCHAR* name, HINSTANCE, DWORD flags) {
         return FALSE;
     }
     b.voiceStop();
-    // The program carries no wave resources; only files play.
-    const bool fromResource = (flags & 0x40000) != 0;
-    if (fromResource || !b.voiceStart(path.c_str(), (flags & SND_LOOP) != 0)) {
+    if (!b.voiceStart(path.c_str(), (flags & SND_LOOP) != 0)) {
         b.soundCall(path.c_str(), flags, "missing");
         return FALSE;
     }
