@@ -10,8 +10,10 @@
 // connect. The listener therefore hears only a peer of its own user
 // (SO_PEERCRED), reads at most one short line from it within a second, and
 // carries out only the hand-over itself; anything else is dropped
-// unanswered. Requests reach the first copy's handler on the listener's own
-// thread, which the backend hands them on from to the window thread.
+// unanswered. It serves a few peers at once, each on its own time, so that
+// idle peers never keep a second copy from its answer. Requests reach the
+// first copy's handler on the listener's own thread, which the backend
+// hands them on from to the window thread.
 #pragma once
 #include <string>
 

@@ -1,0 +1,43 @@
+/* Another process on the machine, against the game's single-copy socket,
+ * the abstract Unix socket NAME (without its leading NUL):
+ *   unix_peer hold NAME N   opens N connections to NAME and sends nothing.
+ * It prints "ready" once in place, then stays until it is killed. */
+#include <stddef.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+static socklen_t Address(const char* name, struct sockaddr_un* address) {
+    memset(address, 0, sizeof *address);
+    address->sun_family = AF_UNIX;
+    size_t n = strlen(name);
+    if (n > sizeof address->sun_path - 1) n = sizeof address->sun_path - 1;
+    memcpy(address->sun_path + 1, name, n); /* leading NUL: abstract namespace */
+    return (socklen_t)(offsetof(struct sockaddr_un, sun_path) + 1 + n);
+}
+
+static void Ready(void) {
+    puts("ready");
+    fflush(stdout);
+}
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    struct sockaddr_un address;
+    const socklen_t length = Address(argv[2], &address);
+    if (argc == 4 && strcmp(argv[1], "hold") == 0) {
+        for (int i = atoi(argv[3]); i > 0; --i) {
+            const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+            if (s < 0 || connect(s, (struct sockaddr*)&address, length) != 0) {
+                perror("unix_peer hold");
+                return 1;
+            }
+        }
+        Ready();
+        for (;;) pause();
+    }
+    return 2;
+}
