@@ -57,8 +57,9 @@ sockaddr_un Address(const std::string& abstractName, socklen_t* length) {
     return address;
 }
 
-// Whether the process at the other end of a connected socket is of this
-// user; its user in *uid either way.
+// Whether the process at the other end of a connected socket (for a
+// connecting one: the process that listens) is of this user; its user in
+// *uid either way.
 bool SameUser(int fd, uid_t* uid) {
     ucred cred = {};
     socklen_t length = sizeof cred;
@@ -203,20 +204,34 @@ void Listen(InstanceHandler handler) {
     while (!peers.empty()) Drop(&peers, 0);
 }
 
-// Sends one request line to the copy that holds the name; true when it
-// answered "ok" within a second.
-bool Send(const std::string& line) {
+// How the copy that holds the name took a request: answered "ok" within a
+// second, did not, or is a process of another user, which is no copy of
+// this game's (anyone may claim a name in the abstract namespace) and is
+// told nothing.
+enum class Reply { Ok, None, Stranger };
+
+Reply Send(const std::string& line, uid_t* holder) {
     const int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (s < 0) return false;
+    if (s < 0) return Reply::None;
     socklen_t length;
     const sockaddr_un address = Address(ClaimedAddress, &length);
     const std::string message = line + "\n";
     std::string answer;
-    const bool ok = connect(s, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
-                    send(s, message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size()) &&
-                    ReadLine(s, Clock::now() + ANSWER_TIME, &answer) && answer == "ok";
+    Reply reply = Reply::None;
+    if (connect(s, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+        if (!SameUser(s, holder)) reply = Reply::Stranger;
+        else if (send(s, message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size()) &&
+                 ReadLine(s, Clock::now() + ANSWER_TIME, &answer) && answer == "ok")
+            reply = Reply::Ok;
+    }
     close(s);
-    return ok;
+    return reply;
+}
+
+// A request of the hand-over; true when the other copy took it.
+bool Sent(const std::string& line) {
+    uid_t holder;
+    return OtherCopy && Send(line, &holder) == Reply::Ok;
 }
 
 void CloseListener() {
@@ -258,9 +273,15 @@ bool InstanceClaim(const std::string& name, InstanceHandler handler) {
         const bool taken = errno == EADDRINUSE;
         CloseListener();
         if (!taken) return true;
-        if (Send("ping")) {
-            OtherCopy = true;
-            return false;
+        uid_t holder = 0;
+        switch (Send("ping", &holder)) {
+            case Reply::Ok: OtherCopy = true; return false;
+            case Reply::Stranger:
+                PlatformWarn("a process of another user (%u) holds the single-copy socket of this data folder; "
+                             "starting alone",
+                             static_cast<unsigned>(holder));
+                return true;
+            case Reply::None: break;
         }
         PlatformWarn("another copy holds this data folder but does not answer; starting anyway");
         return true;
@@ -277,7 +298,7 @@ bool InstanceClaim(const std::string& name, InstanceHandler handler) {
 bool InstanceOtherCopyRunning() { return OtherCopy; }
 
 bool InstanceSendRaise(const std::wstring& className, const std::wstring& title) {
-    return OtherCopy && Send("raise\t" + Narrow(className.c_str()) + "\t" + Narrow(title.c_str()));
+    return Sent("raise\t" + Narrow(className.c_str()) + "\t" + Narrow(title.c_str()));
 }
 
 bool InstanceSendPost(const std::wstring& className, const std::wstring& title, UINT message, WPARAM wParam,
@@ -285,7 +306,7 @@ bool InstanceSendPost(const std::wstring& className, const std::wstring& title, 
     std::ostringstream line;
     line << "post\t" << message << "\t" << wParam << "\t" << lParam << "\t" << Narrow(className.c_str()) << "\t"
          << Narrow(title.c_str());
-    return OtherCopy && Send(line.str());
+    return Sent(line.str());
 }
 
 void InstanceCarryOut(const std::string& request) {

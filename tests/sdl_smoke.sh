@@ -9,7 +9,9 @@
 # player sized comes back at that size. Left to find
 # a sound driver itself on a machine without sound, the game says nothing
 # about it. Idle connections held open to the first copy do not keep a
-# second from handing over.
+# second from handing over; a process of another user that claims the
+# single-copy socket first and answers as the game would does not keep the
+# game from starting.
 #   sdl_smoke.sh GAME X11_CLOSE UNIX_PEER
 set -u
 game=$1
@@ -24,7 +26,7 @@ tmp=$(mktemp -d)
 # not reset as the last client leaves, which refuses a game started just then.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb=$!
-trap 'kill $xvfb ${held:-} 2>/dev/null; [ -n "${first:-}" ] && kill -9 $first 2>/dev/null; rm -rf "$tmp"' EXIT
+trap 'kill $xvfb ${held:-} ${squatter:-} 2>/dev/null; [ -n "${first:-}" ] && kill -9 $first 2>/dev/null; rm -rf "$tmp"' EXIT
 for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 [ -s "$tmp/display" ] || { echo "FAIL: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
 export DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp/data VANTARO_TRACE=1 XDG_CONFIG_HOME=$tmp/config
@@ -153,6 +155,25 @@ about_gone "the close button"
 grep -e ALSA -e XDG_RUNTIME_DIR "$tmp/first.log" && fail "the game spoke of sound it did not find"
 
 export SDL_AUDIODRIVER=no-such-driver   # no audio device from here on: the game runs silently
+
+# Anyone may claim an abstract socket's name: a process of another user
+# that holds the game's and answers "ok" is no copy of the game. The game
+# starts all the same, and says so in one line.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    chmod 755 "$tmp" && cp "$peer" "$tmp/unix_peer"   # where user nobody may run it
+    setpriv --reuid=nobody --regid=nogroup --clear-groups "$tmp/unix_peer" squat "$name" >"$tmp/squat.out" 2>&1 &
+    squatter=$!
+    wait_for "$tmp/squat.out" ready || fail "user nobody could not claim the socket: $(cat "$tmp/squat.out")"
+    start
+    grep -qx "vantaro: a process of another user ($(id -u nobody)) holds the single-copy socket of this data folder; starting alone" \
+        "$tmp/first.log" || fail "the game did not say that another user holds its socket"
+    "$closer" "$window"
+    finish "the close button beside another user's socket" 0
+    kill $squatter
+    squatter=""
+else
+    echo "not tried: a socket claimed by another user (needs root and setpriv)"
+fi
 
 # 1280 pixels high do not fit 768: the largest scale that does.
 start --scale 4
