@@ -11,12 +11,15 @@
 # about it. Idle connections held open to the first copy do not keep a
 # second from handing over; a process of another user that claims the
 # single-copy socket first and answers as the game would does not keep the
-# game from starting.
-#   sdl_smoke.sh GAME X11_CLOSE UNIX_PEER
+# game from starting; another client destroying the window, or the X server
+# going away, ends the game with 1 (the latter saying so) and leaves the
+# high-score table as it was.
+#   sdl_smoke.sh GAME X11_CLOSE UNIX_PEER HIGHSCORE_INSERT
 set -u
 game=$1
 closer=$2
 peer=$3
+insert=$4
 for tool in Xvfb xdotool; do
     command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -210,4 +213,22 @@ about_gone "the game was killed"
 start  # and the next launch gets a game of its own
 "$closer" "$window"
 finish "the close button" 0
+
+# What the X side ends the game with ends it with 1, not with the abort of
+# std::terminate (a thread still running as the program exits): another
+# client destroying the window, an X error Xlib does not let the game go on
+# from; the X server going away, which the game says in a line of its own.
+# The high-score table stays as it was.
+"$insert" LOSTX 9999 >/dev/null || fail "could not put a score in the table"
+cp "$VANTARO_DATA_DIR/vantarohs.dat" "$tmp/table"
+start
+"$closer" "$window" destroy
+finish "destroying the window" 1
+grep -q "terminate called" "$tmp/first.log" && fail "destroying the window ended the game through std::terminate"
+start
+kill $xvfb
+finish "losing the display" 1
+grep -q "^vantaro: lost the X display :" "$tmp/first.log" || fail "the game did not say it lost the display"
+grep -q "terminate called" "$tmp/first.log" && fail "losing the display ended the game through std::terminate"
+cmp -s "$tmp/table" "$VANTARO_DATA_DIR/vantarohs.dat" || fail "the game's end changed the high-score table"
 echo "SDL smoke test passed"
