@@ -144,14 +144,23 @@ void Drop(std::vector<Peer>* peers, size_t i) {
     peers->erase(peers->begin() + static_cast<std::ptrdiff_t>(i));
 }
 
+// A peer that sent no whole line in its time, or more than a line's worth.
+void Refuse(std::vector<Peer>* peers, size_t i) {
+    PlatformTrace("a request that never came whole refused");
+    Drop(peers, i);
+}
+
 // Takes what peer i has sent: a whole line is answered and the peer let
 // go, as is one that hung up or sent too much; any other waits on.
 void Hear(std::vector<Peer>* peers, size_t i, InstanceHandler handler) {
     Peer& peer = (*peers)[i];
     const Got got = TakeLine(peer.fd, &peer.line);
     if (got == Got::More) return;
-    if (got == Got::Line) Answer(peer.fd, peer.line, handler);
-    else PlatformTrace("a request that never came whole refused");
+    if (got != Got::Line) {
+        Refuse(peers, i);
+        return;
+    }
+    Answer(peer.fd, peer.line, handler);
     Drop(peers, i);
 }
 
@@ -170,10 +179,7 @@ void AcceptAll(std::vector<Peer>* peers, InstanceHandler handler) {
             close(fd);
             continue;
         }
-        if (peers->size() == PEERS_MAX) {
-            PlatformTrace("a request that never came whole refused");
-            Drop(peers, 0);
-        }
+        if (peers->size() == PEERS_MAX) Refuse(peers, 0);
         peers->push_back({fd, Clock::now() + ANSWER_TIME, {}});
         Hear(peers, peers->size() - 1, handler);
     }
@@ -186,10 +192,7 @@ void Listen(InstanceHandler handler) {
     std::vector<Peer> peers;  // in the order they came, so the first has the earliest deadline
     std::vector<pollfd> fds;
     for (;;) {
-        while (!peers.empty() && peers.front().deadline <= Clock::now()) {
-            PlatformTrace("a request that never came whole refused");
-            Drop(&peers, 0);
-        }
+        while (!peers.empty() && peers.front().deadline <= Clock::now()) Refuse(&peers, 0);
         fds = {{StopPipe[0], POLLIN, 0}, {Listener, POLLIN, 0}};
         for (const Peer& peer : peers) fds.push_back({peer.fd, POLLIN, 0});
         if (poll(fds.data(), fds.size(), peers.empty() ? -1 : MsUntil(peers.front().deadline)) < 0) {
