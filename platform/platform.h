@@ -62,7 +62,9 @@ void PlatformRequestClose();
 // since PlatformInit, 0 for none. The program closes as for any close
 // request and then exits with 128 + the signal, so that whoever started it
 // sees it did not end of its own accord. The handlers are one-shot: a second
-// signal of the same kind ends the program at once, however busy it is.
+// signal of the same kind ends the program at once, however busy it is. A
+// signal the program was started with ignored (SIGHUP under nohup) gets no
+// handler and stays ignored.
 int PlatformCloseSignal();
 
 // With VANTARO_TRACE set in the environment, the platform reports on stderr

@@ -482,4 +482,22 @@ TEST(Simulation, AnInterruptedRunShowsWhatItPlayedAndLeavesNothing) {
     }
 }
 
+// A closing signal the program was started with ignored stays ignored, as
+// whoever started it asked: under nohup SIGHUP does not stop a simulation,
+// nor does SIGINT one that a non-interactive shell runs in the background.
+TEST(Simulation, ASignalItWasStartedIgnoringDoesNotStopIt) {
+    const std::string temp = MakeTempFolder();
+    const std::pair<std::vector<std::string>, int> runs[] = {
+        {{"/usr/bin/nohup", Game}, SIGHUP},
+        {{"/usr/bin/env", "--ignore-signal=INT", Game}, SIGINT},
+    };
+    for (auto [argv, signal] : runs) {
+        argv.insert(argv.end(), {"--simulate", "200"});
+        RunResult r = ::Run(argv, {"TMPDIR=" + temp, "VANTARO_TRACE=1"}, 120, "stylus down", signal);
+        EXPECT_EQ(r.status, 0) << argv[0] << ": " << r.err.substr(r.err.size() - std::min<size_t>(r.err.size(), 300));
+        EXPECT_EQ(r.out.rfind("200 games, strategy collect", 0), 0u) << argv[0] << ": " << r.out;
+        EXPECT_TRUE(ListFolder(temp).empty());
+    }
+}
+
 }  // namespace

@@ -8,11 +8,18 @@
 # meanwhile and never outlives the game, however the game ends; a window the
 # player sized comes back at that size. Left to find
 # a sound driver itself on a machine without sound, the game says nothing
-# about it.
-#   sdl_smoke.sh GAME X11_CLOSE
+# about it. Idle connections held open to the first copy do not keep a
+# second from handing over; a process of another user that claims the
+# single-copy socket first and answers as the game would does not keep the
+# game from starting; another client destroying the window, or the X server
+# going away, ends the game with 1 (the latter saying so) and leaves the
+# high-score table as it was.
+#   sdl_smoke.sh GAME X11_CLOSE UNIX_PEER HIGHSCORE_INSERT
 set -u
 game=$1
 closer=$2
+peer=$3
+insert=$4
 for tool in Xvfb xdotool; do
     command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -22,7 +29,7 @@ tmp=$(mktemp -d)
 # not reset as the last client leaves, which refuses a game started just then.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; [ -n "${first:-}" ] && kill -9 $first 2>/dev/null; rm -rf "$tmp"' EXIT
+trap 'kill $xvfb ${held:-} ${squatter:-} 2>/dev/null; [ -n "${first:-}" ] && kill -9 $first 2>/dev/null; rm -rf "$tmp"' EXIT
 for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 [ -s "$tmp/display" ] || { echo "FAIL: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
 export DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp/data VANTARO_TRACE=1 XDG_CONFIG_HOME=$tmp/config
@@ -99,18 +106,24 @@ xdotool click 1
 wait_for "$tmp/first.log" "stylus down 120 160" || fail "the click did not arrive as a tap at (120, 160)"
 wait_for "$tmp/first.log" "stylus up 120 160" || fail "the click's release did not arrive"
 
+hand_over() {  # hand_over WHAT [OPTION]...: a second copy hands over to the first and ends
+    what=$1
+    shift
+    env -u VANTARO_TRACE timeout 20 "$game" --mute "$@" >"$tmp/second.out" 2>"$tmp/second.log"
+    status=$?
+    [ $status -eq 0 ] || { cat "$tmp/second.log"; fail "the second copy $what ended with $status"; }
+    # It says so in one line, and nothing else (with no sound found, nothing of that).
+    said=$(cat "$tmp/second.out" "$tmp/second.log")
+    [ "$said" = "vantaro: Vantaro is already running; brought it to the front" ] ||
+        { echo "$said"; fail "the second copy $what did not say (only) that it handed over"; }
+}
+
 # A second copy hands over: the first is raised and asked to present. The
 # data folder named with a trailing slash or through a link is the same one.
 ln -s "$VANTARO_DATA_DIR" "$tmp/link"
 handed=0
 for folder in "$VANTARO_DATA_DIR" "$VANTARO_DATA_DIR/" "$tmp/link"; do
-    env -u VANTARO_TRACE timeout 20 "$game" --mute --data-dir "$folder" >"$tmp/second.out" 2>"$tmp/second.log"
-    status=$?
-    [ $status -eq 0 ] || { cat "$tmp/second.log"; fail "the second copy on $folder ended with $status"; }
-    # It says so in one line, and nothing else (with no sound found, nothing of that).
-    said=$(cat "$tmp/second.out" "$tmp/second.log")
-    [ "$said" = "vantaro: Vantaro is already running; brought it to the front" ] ||
-        { echo "$said"; fail "the second copy on $folder did not say (only) that it handed over"; }
+    hand_over "on $folder" --data-dir "$folder"
     handed=$((handed + 1))
     for i in $(seq 100); do
         [ "$(grep -c "another copy asks: post 1124" "$tmp/first.log")" -ge $handed ] && break
@@ -120,6 +133,18 @@ for folder in "$VANTARO_DATA_DIR" "$VANTARO_DATA_DIR/" "$tmp/link"; do
     [ "$(grep -c "another copy asks: post 1124" "$tmp/first.log")" -ge $handed ] ||
         fail "$folder: the first copy was not asked to present"
 done
+
+# Connections of the same user that send nothing hold up no one: with more
+# of them open than the first copy serves at a time, a second copy still
+# hands over.
+name=$(sed -n 's/^vantaro: trace: single copy: listening on @//p' "$tmp/first.log" | head -n 1)
+[ -n "$name" ] || fail "the first copy did not say where it listens"
+"$peer" hold "$name" 12 >"$tmp/held.out" 2>&1 &
+held=$!
+wait_for "$tmp/held.out" ready || fail "could not open idle connections to the first copy: $(cat "$tmp/held.out")"
+hand_over "beside idle connections"
+kill $held
+held=""
 
 # The About box is modal: a click on the machine meanwhile is not a tap.
 open_about
@@ -133,6 +158,25 @@ about_gone "the close button"
 grep -e ALSA -e XDG_RUNTIME_DIR "$tmp/first.log" && fail "the game spoke of sound it did not find"
 
 export SDL_AUDIODRIVER=no-such-driver   # no audio device from here on: the game runs silently
+
+# Anyone may claim an abstract socket's name: a process of another user
+# that holds the game's and answers "ok" is no copy of the game. The game
+# starts all the same, and says so in one line.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    chmod 755 "$tmp" && cp "$peer" "$tmp/unix_peer"   # where user nobody may run it
+    setpriv --reuid=nobody --regid=nogroup --clear-groups "$tmp/unix_peer" squat "$name" >"$tmp/squat.out" 2>&1 &
+    squatter=$!
+    wait_for "$tmp/squat.out" ready || fail "user nobody could not claim the socket: $(cat "$tmp/squat.out")"
+    start
+    grep -qx "vantaro: a process of another user ($(id -u nobody)) holds the single-copy socket of this data folder; starting alone" \
+        "$tmp/first.log" || fail "the game did not say that another user holds its socket"
+    "$closer" "$window"
+    finish "the close button beside another user's socket" 0
+    kill $squatter
+    squatter=""
+else
+    echo "not tried: a socket claimed by another user (needs root and setpriv)"
+fi
 
 # 1280 pixels high do not fit 768: the largest scale that does.
 start --scale 4
@@ -172,4 +216,22 @@ about_gone "the game was killed"
 start  # and the next launch gets a game of its own
 "$closer" "$window"
 finish "the close button" 0
+
+# What the X side ends the game with ends it with 1, not with the abort of
+# std::terminate (a thread still running as the program exits): another
+# client destroying the window, an X error Xlib does not let the game go on
+# from; the X server going away, which the game says in a line of its own.
+# The high-score table stays as it was.
+"$insert" LOSTX 9999 >/dev/null || fail "could not put a score in the table"
+cp "$VANTARO_DATA_DIR/vantarohs.dat" "$tmp/table"
+start
+"$closer" "$window" destroy
+finish "destroying the window" 1
+grep -q "terminate called" "$tmp/first.log" && fail "destroying the window ended the game through std::terminate"
+start
+kill $xvfb
+finish "losing the display" 1
+grep -q "^vantaro: lost the X display :" "$tmp/first.log" || fail "the game did not say it lost the display"
+grep -q "terminate called" "$tmp/first.log" && fail "losing the display ended the game through std::terminate"
+cmp -s "$tmp/table" "$VANTARO_DATA_DIR/vantarohs.dat" || fail "the game's end changed the high-score table"
 echo "SDL smoke test passed"

@@ -281,6 +281,27 @@ TEST(StartUp, DiscardTakesEverythingWaitingButTheQuit) {
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
 }
 
+// The platform gives each closing signal back the action it had before it
+// came up, a handler of the program's own or none, and leaves one that was
+// ignored ignored meanwhile.
+TEST(StartUp, ClosingSignalsAreGivenBackAsTheyWereAndAnIgnoredOneStaysIgnored) {
+    PlatformShutdown();
+    struct sigaction own = {}, ignored = {}, was[2], now;
+    own.sa_handler = [](int) {};
+    ignored.sa_handler = SIG_IGN;
+    sigaction(SIGTERM, &own, &was[0]);
+    sigaction(SIGHUP, &ignored, &was[1]);
+    StartHeadless();
+    std::raise(SIGHUP);
+    EXPECT_EQ(PlatformCloseSignal(), 0);
+    PlatformShutdown();
+    sigaction(SIGTERM, &was[0], &now);
+    EXPECT_EQ(now.sa_handler, own.sa_handler);
+    sigaction(SIGHUP, &was[1], &now);
+    EXPECT_EQ(now.sa_handler, SIG_IGN);
+    StartHeadless();
+}
+
 // Start-up as the program runs it, in this process: the pictures come from
 // beside the test program, the high-score table from a fresh folder.
 struct StartUpRun : ::testing::Test {

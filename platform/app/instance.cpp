@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -29,15 +30,25 @@ using Clock = std::chrono::steady_clock;
 // for the frame again, with both parameters 0.
 constexpr UINT HANDOVER_MESSAGE = WM_USER + 100;
 // A request is one short line; a peer gets this long to send it, and a
-// second copy waits this long for its answer.
+// second copy waits this long for its answer. The listener serves this many
+// peers at a time, each on its own time, so that no peer holds up another.
 constexpr size_t REQUEST_BYTES_MAX = 512;
 constexpr auto ANSWER_TIME = std::chrono::seconds(1);
+constexpr size_t PEERS_MAX = 8;
 
 int Listener = -1;
 int StopPipe[2] = {-1, -1};  // written once to end the listener's thread
 bool OtherCopy = false;
 std::string ClaimedAddress;
 std::thread ListenThread;
+
+// A peer of the listener: what it has sent of its line so far, and until
+// when it may send the rest.
+struct Peer {
+    int fd = -1;
+    Clock::time_point deadline;
+    std::string line;
+};
 
 sockaddr_un Address(const std::string& abstractName, socklen_t* length) {
     sockaddr_un address = {};
@@ -46,6 +57,17 @@ sockaddr_un Address(const std::string& abstractName, socklen_t* length) {
     std::memcpy(address.sun_path + 1, abstractName.data(), n);  // leading NUL: abstract namespace
     *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n);
     return address;
+}
+
+// Whether the process at the other end of a connected socket (for a
+// connecting one: the process that listens) is of this user; its user in
+// *uid either way.
+bool SameUser(int fd, uid_t* uid) {
+    ucred cred = {};
+    socklen_t length = sizeof cred;
+    const bool known = getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0;
+    *uid = cred.uid;
+    return known && cred.uid == getuid();
 }
 
 std::vector<std::string> Fields(const std::string& line) {
@@ -69,52 +91,47 @@ Ask Parse(const std::vector<std::string>& f) {
     return Ask::None;
 }
 
-// Waits for fd to become readable until the deadline, or until stopFd (if
-// any) is written; true when fd is readable.
-bool WaitReadable(int fd, Clock::time_point deadline, int stopFd) {
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return false;
-        pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
-        const int n = poll(fds, stopFd >= 0 ? 2 : 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0 || (stopFd >= 0 && fds[1].revents)) return false;
-        return true;
-    }
+// Milliseconds from now to a deadline, rounded up, for poll; 0 once past.
+int MsUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
 }
 
-// One line (without its newline) read from a socket before the deadline,
-// at most REQUEST_BYTES_MAX bytes of it.
-bool ReadLine(int fd, Clock::time_point deadline, int stopFd, std::string* line) {
-    line->clear();
+// What a socket holds of a line, taken without waiting onto *line.
+enum class Got { Line, More, Nothing };  // Nothing: closed, failed or too long
+
+Got TakeLine(int fd, std::string* line) {
     char buffer[REQUEST_BYTES_MAX];
     while (line->size() < REQUEST_BYTES_MAX) {
-        if (!WaitReadable(fd, deadline, stopFd)) return false;
         const ssize_t got = recv(fd, buffer, REQUEST_BYTES_MAX - line->size(), MSG_DONTWAIT);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (got <= 0) return false;
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return Got::More;
+        if (got <= 0) return Got::Nothing;
         line->append(buffer, static_cast<size_t>(got));
         const size_t end = line->find('\n');
         if (end != std::string::npos) {
             line->erase(end);
-            return true;
+            return Got::Line;
         }
     }
-    return false;
+    return Got::Nothing;
 }
 
-void Serve(int peer, InstanceHandler handler) {
-    ucred cred = {};
-    socklen_t length = sizeof cred;
-    if (getsockopt(peer, SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0 || cred.uid != getuid()) {
-        PlatformTrace("a request from user %u refused", static_cast<unsigned>(cred.uid));
-        return;
+// One line (without its newline) read from a socket before the deadline.
+bool ReadLine(int fd, Clock::time_point deadline, std::string* line) {
+    line->clear();
+    for (;;) {
+        pollfd readable = {fd, POLLIN, 0};
+        const int timeout = MsUntil(deadline);
+        const int n = timeout > 0 ? poll(&readable, 1, timeout) : 0;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        const Got got = TakeLine(fd, line);
+        if (got != Got::More) return got == Got::Line;
     }
-    std::string line;
-    if (!ReadLine(peer, Clock::now() + ANSWER_TIME, StopPipe[0], &line)) {
-        PlatformTrace("a request that never came whole refused");
-        return;
-    }
+}
+
+void Answer(int peer, const std::string& line, InstanceHandler handler) {
     const Ask ask = Parse(Fields(line));
     if (ask == Ask::None) {
         PlatformTrace("a request that is no hand-over refused");
@@ -124,35 +141,102 @@ void Serve(int peer, InstanceHandler handler) {
     send(peer, "ok\n", 3, MSG_DONTWAIT | MSG_NOSIGNAL);
 }
 
-void Listen(InstanceHandler handler) {
+void Drop(std::vector<Peer>* peers, size_t i) {
+    close((*peers)[i].fd);
+    peers->erase(peers->begin() + static_cast<std::ptrdiff_t>(i));
+}
+
+// A peer that sent no whole line in its time, or more than a line's worth.
+void Refuse(std::vector<Peer>* peers, size_t i) {
+    PlatformTrace("a request that never came whole refused");
+    Drop(peers, i);
+}
+
+// Takes what peer i has sent: a whole line is answered and the peer let
+// go, as is one that hung up or sent too much; any other waits on.
+void Hear(std::vector<Peer>* peers, size_t i, InstanceHandler handler) {
+    Peer& peer = (*peers)[i];
+    const Got got = TakeLine(peer.fd, &peer.line);
+    if (got == Got::More) return;
+    if (got != Got::Line) {
+        Refuse(peers, i);
+        return;
+    }
+    Answer(peer.fd, peer.line, handler);
+    Drop(peers, i);
+}
+
+// Takes every connection waiting, and what each has sent already. A peer
+// of another user is hung up on at once; with PEERS_MAX peers already
+// waiting, the one that came first makes room, as it has had the longest
+// to send its line.
+void AcceptAll(std::vector<Peer>* peers, InstanceHandler handler) {
     for (;;) {
-        pollfd fds[2] = {{Listener, POLLIN, 0}, {StopPipe[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
+        const int fd = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0 && (errno == EINTR || errno == ECONNABORTED)) continue;
+        if (fd < 0) return;
+        uid_t uid;
+        if (!SameUser(fd, &uid)) {
+            PlatformTrace("a request from user %u refused", static_cast<unsigned>(uid));
+            close(fd);
+            continue;
         }
-        if (fds[1].revents) return;
-        const int peer = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (peer < 0) continue;
-        Serve(peer, handler);
-        close(peer);
+        if (peers->size() == PEERS_MAX) Refuse(peers, 0);
+        peers->push_back({fd, Clock::now() + ANSWER_TIME, {}});
+        Hear(peers, peers->size() - 1, handler);
     }
 }
 
-// Sends one request line to the copy that holds the name; true when it
-// answered "ok" within a second.
-bool Send(const std::string& line) {
+// Serves the peers of the name until the stop pipe is written: a peer's
+// whole line is answered as soon as it is in, and a peer that has not sent
+// one within its second is dropped unanswered.
+void Listen(InstanceHandler handler) {
+    std::vector<Peer> peers;  // in the order they came, so the first has the earliest deadline
+    std::vector<pollfd> fds;
+    for (;;) {
+        while (!peers.empty() && peers.front().deadline <= Clock::now()) Refuse(&peers, 0);
+        fds = {{StopPipe[0], POLLIN, 0}, {Listener, POLLIN, 0}};
+        for (const Peer& peer : peers) fds.push_back({peer.fd, POLLIN, 0});
+        if (poll(fds.data(), fds.size(), peers.empty() ? -1 : MsUntil(peers.front().deadline)) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[0].revents) break;
+        for (size_t i = peers.size(); i-- > 0;)  // from the last, which Drop leaves the others' places to
+            if (fds[2 + i].revents) Hear(&peers, i, handler);
+        if (fds[1].revents) AcceptAll(&peers, handler);
+    }
+    while (!peers.empty()) Drop(&peers, 0);
+}
+
+// How the copy that holds the name took a request: answered "ok" within a
+// second, did not, or is a process of another user, which is no copy of
+// this game's (anyone may claim a name in the abstract namespace) and is
+// told nothing.
+enum class Reply { Ok, None, Stranger };
+
+Reply Send(const std::string& line, uid_t* holder) {
     const int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (s < 0) return false;
+    if (s < 0) return Reply::None;
     socklen_t length;
     const sockaddr_un address = Address(ClaimedAddress, &length);
     const std::string message = line + "\n";
     std::string answer;
-    const bool ok = connect(s, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
-                    send(s, message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size()) &&
-                    ReadLine(s, Clock::now() + ANSWER_TIME, -1, &answer) && answer == "ok";
+    Reply reply = Reply::None;
+    if (connect(s, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+        if (!SameUser(s, holder)) reply = Reply::Stranger;
+        else if (send(s, message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size()) &&
+                 ReadLine(s, Clock::now() + ANSWER_TIME, &answer) && answer == "ok")
+            reply = Reply::Ok;
+    }
     close(s);
-    return ok;
+    return reply;
+}
+
+// A request of the hand-over; true when the other copy took it.
+bool Sent(const std::string& line) {
+    uid_t holder;
+    return OtherCopy && Send(line, &holder) == Reply::Ok;
 }
 
 void CloseListener() {
@@ -194,9 +278,15 @@ bool InstanceClaim(const std::string& name, InstanceHandler handler) {
         const bool taken = errno == EADDRINUSE;
         CloseListener();
         if (!taken) return true;
-        if (Send("ping")) {
-            OtherCopy = true;
-            return false;
+        uid_t holder = 0;
+        switch (Send("ping", &holder)) {
+            case Reply::Ok: OtherCopy = true; return false;
+            case Reply::Stranger:
+                PlatformWarn("a process of another user (%u) holds the single-copy socket of this data folder; "
+                             "starting alone",
+                             static_cast<unsigned>(holder));
+                return true;
+            case Reply::None: break;
         }
         PlatformWarn("another copy holds this data folder but does not answer; starting anyway");
         return true;
@@ -205,6 +295,7 @@ bool InstanceClaim(const std::string& name, InstanceHandler handler) {
         CloseListener();
         return true;
     }
+    PlatformTrace("single copy: listening on @%s", ClaimedAddress.c_str());
     ListenThread = std::thread(Listen, handler);
     return true;
 }
@@ -212,7 +303,7 @@ bool InstanceClaim(const std::string& name, InstanceHandler handler) {
 bool InstanceOtherCopyRunning() { return OtherCopy; }
 
 bool InstanceSendRaise(const std::wstring& className, const std::wstring& title) {
-    return OtherCopy && Send("raise\t" + Narrow(className.c_str()) + "\t" + Narrow(title.c_str()));
+    return Sent("raise\t" + Narrow(className.c_str()) + "\t" + Narrow(title.c_str()));
 }
 
 bool InstanceSendPost(const std::wstring& className, const std::wstring& title, UINT message, WPARAM wParam,
@@ -220,7 +311,7 @@ bool InstanceSendPost(const std::wstring& className, const std::wstring& title, 
     std::ostringstream line;
     line << "post\t" << message << "\t" << wParam << "\t" << lParam << "\t" << Narrow(className.c_str()) << "\t"
          << Narrow(title.c_str());
-    return OtherCopy && Send(line.str());
+    return Sent(line.str());
 }
 
 void InstanceCarryOut(const std::string& request) {

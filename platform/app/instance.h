@@ -7,11 +7,16 @@
 // each request one line of text that the first copy answers "ok".
 //
 // An abstract socket has no file permissions, so anyone on the machine can
-// connect. The listener therefore hears only a peer of its own user
-// (SO_PEERCRED), reads at most one short line from it within a second, and
-// carries out only the hand-over itself; anything else is dropped
-// unanswered. Requests reach the first copy's handler on the listener's own
-// thread, which the backend hands them on from to the window thread.
+// connect, or claim the name first. The listener therefore hears only a
+// peer of its own user (SO_PEERCRED), reads at most one short line from it
+// within a second, and carries out only the hand-over itself; anything else
+// is dropped unanswered. It serves a few peers at once, each on its own
+// time, so that idle peers never keep a second copy from its answer.
+// Likewise a second copy hands over only to a holder of its own user: a
+// name held by another user's process is no copy of this game, and the
+// second copy then plays alone. Requests reach the first copy's handler on
+// the listener's own thread, which the backend hands them on from to the
+// window thread.
 #pragma once
 #include <string>
 
@@ -27,8 +32,9 @@ using InstanceHandler = void (*)(const std::string& request);
 std::string InstanceNameOfDataFolder();
 // Claims name; false when another copy holds it and answers. A copy that
 // holds the name but does not answer within a second (a hung or stopped
-// process) is no reason not to play: this copy then runs alone, and so does
-// one that cannot tell because the socket layer fails.
+// process), or a process of another user that holds it, is no reason not to
+// play: this copy then runs alone, saying why on stderr, and so does one
+// that cannot tell because the socket layer fails.
 bool InstanceClaim(const std::string& name, InstanceHandler handler);
 bool InstanceOtherCopyRunning();
 // The hand-over, as the second copy sends it; true when the first copy

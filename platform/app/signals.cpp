@@ -9,11 +9,18 @@
 // program waits in returns EINTR and the loop around it looks again, and
 // with SA_RESETHAND: a second signal of the same kind, when the first has
 // not brought the program down, ends it the default way.
+//
+// A signal the program was started with ignored stays ignored: nohup starts
+// it with SIGHUP ignored so that closing the terminal does not stop it, and
+// a non-interactive shell starts a background job with SIGINT ignored. When
+// the handlers are released, each signal gets back exactly the action it
+// had before.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 
 #include "platform/winapi/core.h"
 
@@ -22,6 +29,11 @@ namespace platform {
 namespace {
 
 constexpr int CLOSING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr size_t SIGNAL_COUNT = std::size(CLOSING_SIGNALS);
+
+// What each signal did before the handlers went in; Caught while they are in.
+struct sigaction Inherited[SIGNAL_COUNT];
+bool Caught = false;
 
 volatile std::sig_atomic_t FirstSignal = 0;
 volatile std::sig_atomic_t Pending = 0;
@@ -48,14 +60,17 @@ void CatchCloseSignals() {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
-    for (int signal : CLOSING_SIGNALS) sigaction(signal, &action, nullptr);
+    for (size_t i = 0; i < SIGNAL_COUNT; ++i) {
+        if (!Caught) sigaction(CLOSING_SIGNALS[i], nullptr, &Inherited[i]);
+        if (Inherited[i].sa_handler != SIG_IGN) sigaction(CLOSING_SIGNALS[i], &action, nullptr);
+    }
+    Caught = true;
 }
 
 void ReleaseCloseSignals() {
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    for (int signal : CLOSING_SIGNALS) sigaction(signal, &action, nullptr);
+    if (!Caught) return;
+    for (size_t i = 0; i < SIGNAL_COUNT; ++i) sigaction(CLOSING_SIGNALS[i], &Inherited[i], nullptr);
+    Caught = false;
 }
 
 void TakeCloseSignal() {

@@ -1,11 +1,12 @@
 // The SDL backend as a desktop program: the drivers for the desktop's
 // display and sound, the screensaver, the single instance, closing signals,
-// a window that fits the screen and the player sizes, and boxes shown by a
-// helper process.
+// the display going away, a window that fits the screen and the player
+// sizes, and boxes shown by a helper process.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <png.h>
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -55,6 +57,33 @@ void WatchSignals() {
         e.type = Watch.wakeEvent;
         SDL_PushEvent(&e);
     }
+}
+
+// The X server going away (it ended, or the session did) breaks the
+// connection in the middle of whatever Xlib was doing. Xlib then calls its
+// I/O error handler, and ends the process with exit() when that returns,
+// saying only that the connection broke. With the display gone there is
+// nothing left to close, and nothing of the player's is half written (the
+// high-score table is saved whole or not at all, on this same thread), so
+// the handler says what happened and ends the process at once, before any
+// exit-time destructor can free what SDL's sound thread still plays from.
+int DisplayLost(void*) {
+    const char* display = std::getenv("DISPLAY");
+    PlatformWarn("lost the X display %s (its X server ended or broke the connection); the game ends",
+                 display ? display : "");
+    std::fflush(nullptr);
+    _exit(1);
+}
+
+// SDL loads Xlib for its X11 driver; the handler goes to Xlib itself.
+void CatchDisplayLoss() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "x11") != 0) return;
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (!xlib) return;
+    using Handler = int (*)(void* display);
+    if (auto set = reinterpret_cast<Handler (*)(Handler)>(dlsym(xlib, "XSetIOErrorHandler"))) set(DisplayLost);
+    dlclose(xlib);
 }
 
 // Boxes. SDL's own box blocks the calling thread until it is closed and on
@@ -170,6 +199,12 @@ std::string NoDisplay(const char* sdlError) {
 }
 
 void Start(const PlatformOptions& options, Uint32 wakeEvent, void (*onRequest)(const std::string& request)) {
+    CatchDisplayLoss();
+    // exit() from under the game (Xlib's own end of the program on an X
+    // error it cannot go on from, as when another client destroys the
+    // window) runs the exit-time destructors, and a std::thread's ends the
+    // program with std::terminate while its thread runs: they stop first.
+    [[maybe_unused]] static const bool stopAtExit = std::atexit([] { Stop(); }) == 0;
     Watch.wakeEvent = wakeEvent;
     if (platform::CloseSignalFd() >= 0 && pipe2(Watch.stop, O_CLOEXEC) == 0) Watch.thread = std::thread(WatchSignals);
     if (options.singleInstance) platform::InstanceClaim(platform::InstanceNameOfDataFolder(), onRequest);

@@ -122,7 +122,8 @@ void RaiseFromOtherCopy(const std::wstring& className, const std::wstring& title
 void ResetCore();
 
 // Closing signals (signals.cpp): installed at PlatformInit for either
-// backend, taken back at PlatformShutdown.
+// backend, but for a signal the program was started with ignored; each
+// signal's action as it was is given back at PlatformShutdown.
 void CatchCloseSignals();
 void ReleaseCloseSignals();
 // A signal that came since the last call becomes a close request; every
