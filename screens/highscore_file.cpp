@@ -1,19 +1,10 @@
 #include "screens/highscore_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "platform/platform.h"
-#include "platform/winapi/kernel.h"
 #include "platform/winapi/win.h"
 #include "platform/os/files.h"
 #include "platform/os/text.h"
@@ -38,46 +29,18 @@ bool FailHere(int step) {
     return true;
 }
 
-// The table, open for reading: only a regular file counts, and a FIFO or a
-// device in its place is never waited on. -1 when it cannot be had, with the
-// reason in a few words in *why.
-int OpenTable(const std::string& path, std::string* why = nullptr) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat st;
-    if (fd < 0) {
-        const int err = errno;
-        const bool dangling = err == ENOENT && lstat(path.c_str(), &st) == 0;
-        if (why) *why = dangling ? "is a dangling symbolic link" : std::strerror(err);
-        return -1;
-    }
-    if (fstat(fd, &st) != 0) st.st_mode = 0;
-    if (!S_ISREG(st.st_mode)) {
-        if (why) *why = S_ISDIR(st.st_mode) ? "is a folder" : "is not a regular file";
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // The first 240 bytes; those of a short file that are missing read as zero.
 bool ReadTable(int fd, unsigned char bytes[HIGH_SCORE_FILE_BYTES]) {
     std::memset(bytes, 0, HIGH_SCORE_FILE_BYTES);
     size_t got = 0;
-    while (got < static_cast<size_t>(HIGH_SCORE_FILE_BYTES)) {
-        const ssize_t n = pread(fd, bytes + got, HIGH_SCORE_FILE_BYTES - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;
-        got += static_cast<size_t>(n);
-    }
-    return true;
+    return PlatformReadFileAt(fd, 0, bytes, HIGH_SCORE_FILE_BYTES, &got);
 }
 
 bool ReadTableAt(const std::string& path, unsigned char bytes[HIGH_SCORE_FILE_BYTES]) {
-    const int fd = OpenTable(path);
+    const int fd = PlatformOpenFile(path, nullptr);
     if (fd < 0) return false;
     const bool ok = ReadTable(fd, bytes);
-    close(fd);
+    PlatformCloseFile(fd);
     return ok;
 }
 
@@ -97,18 +60,6 @@ int RankIn(const unsigned char bytes[HIGH_SCORE_FILE_BYTES], int32_t score) {
     for (int i = 0; i < HIGH_SCORE_RECORDS; ++i)
         if (ScoreOf(bytes + i * HIGH_SCORE_RECORD_BYTES) < score) return i + 1;
     return 0;
-}
-
-bool WriteAll(int fd, const unsigned char* p, size_t n) {
-    while (n > 0) {
-        const ssize_t w = write(fd, p, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w == 0) errno = EIO;  // so that the caller has a reason to give
-        if (w <= 0) return false;
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
 }
 
 // A box the player must close, captioned as the table's screen is.
@@ -156,29 +107,21 @@ std::string NameOf(const std::string& path) { return path.substr(path.rfind('/')
 // insertion works from a table that has already been replaced. The wait is
 // bounded: a copy that never lets go costs this save, not a hung game.
 int LockTable(const std::string& path, SaveFault* fault) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(HighScoreLockWaitMs);
     for (int tries = 0; tries < 100; ++tries) {
         std::string why;
-        const int fd = OpenTable(path, &why);
+        const int fd = PlatformOpenFile(path, &why);
         if (fd < 0) {
             *fault = Unreadable(NameOf(path), why);
             return -1;
         }
-        int locked;
-        while ((locked = flock(fd, LOCK_EX | LOCK_NB)) != 0 && (errno == EINTR || errno == EWOULDBLOCK) &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        if (locked != 0) {
+        if (!PlatformLockFile(fd, HighScoreLockWaitMs)) {
             *fault = errno == EWOULDBLOCK ? SaveFault{"the table is in use", NameOf(path), "another program holds it"}
                                           : FaultOf(NameOf(path), errno);
-            close(fd);
+            PlatformCloseFile(fd);
             return -1;
         }
-        struct stat held, now;
-        if (fstat(fd, &held) == 0 && stat(path.c_str(), &now) == 0 && held.st_ino == now.st_ino &&
-            held.st_dev == now.st_dev)
-            return fd;
-        close(fd);
+        if (PlatformIsFileNamed(fd, path)) return fd;
+        PlatformCloseFile(fd);
     }
     *fault = {"the table is in use", NameOf(path), "other programs keep replacing it"};
     return -1;
@@ -191,32 +134,32 @@ bool WriteOver(const std::string& path, const std::string& folder, const unsigne
                SaveFault* fault) {
     const std::string temp = folder + "/" + TEMP;
     // One left by a killed insertion goes; a folder in its place stays.
-    if (unlink(temp.c_str()) != 0 && errno != ENOENT) {
+    if (!PlatformRemoveFile(temp)) {
         *fault = FaultOf(TEMP, errno);
         return false;
     }
-    const int out = FailHere(HS_TEMP_OPEN) ? -1 : open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int out = FailHere(HS_TEMP_OPEN) ? -1 : PlatformCreateNewFile(temp, false);
     if (out < 0) {
         *fault = FaultOf(TEMP, errno);
         return false;
     }
     StopHere(HS_TEMP_OPEN);
     constexpr size_t half = HIGH_SCORE_FILE_BYTES / 2;
-    bool ok = !FailHere(HS_HALF_WRITTEN) && WriteAll(out, table, half);
+    bool ok = !FailHere(HS_HALF_WRITTEN) && PlatformWriteAll(out, table, half);
     if (ok) StopHere(HS_HALF_WRITTEN);
-    ok = ok && !FailHere(HS_WRITTEN) && WriteAll(out, table + half, HIGH_SCORE_FILE_BYTES - half);
+    ok = ok && !FailHere(HS_WRITTEN) && PlatformWriteAll(out, table + half, HIGH_SCORE_FILE_BYTES - half);
     if (ok) StopHere(HS_WRITTEN);
-    ok = ok && !FailHere(HS_SYNCED) && fsync(out) == 0;
+    ok = ok && !FailHere(HS_SYNCED) && PlatformSyncFile(out);
     int err = ok ? 0 : errno;  // of the first step that failed
     if (ok) StopHere(HS_SYNCED);
-    const bool closed = close(out) == 0 && !FailHere(HS_CLOSED);
+    const bool closed = PlatformCloseFile(out) && !FailHere(HS_CLOSED);
     if (ok && !closed) err = errno;
     ok = ok && closed;
     if (ok) StopHere(HS_CLOSED);
-    ok = ok && !FailHere(HS_RENAMED) && rename(temp.c_str(), path.c_str()) == 0;
+    ok = ok && !FailHere(HS_RENAMED) && PlatformRenameFile(temp, path);
     if (!ok) {
         *fault = FaultOf(TEMP, err ? err : errno);
-        unlink(temp.c_str());
+        PlatformRemoveFile(temp);
         return false;
     }
     return true;
@@ -251,17 +194,17 @@ int InsertLocked(const std::string& path, const std::string& folder, const char*
     unsigned char old[HIGH_SCORE_FILE_BYTES];
     if (!ReadTable(fd, old)) {
         *fault = Unreadable(NameOf(path), std::strerror(errno));
-        close(fd);
+        PlatformCloseFile(fd);
         return -1;
     }
     StopHere(HS_LOCKED);
     // The folder would let a rename replace a table the player may not
     // write; that table is kept as it is.
-    if (access(path.c_str(), W_OK) != 0) {
+    if (!PlatformMayWrite(path)) {
         const int err = errno;
         *fault = FaultOf(NameOf(path), err);
         if (err == EACCES) fault->why = "the table is read-only";
-        close(fd);
+        PlatformCloseFile(fd);
         return -1;
     }
 
@@ -283,7 +226,7 @@ int InsertLocked(const std::string& path, const std::string& folder, const char*
         ++written;
     }
     const bool replaced = ReplaceTable(path, folder, table, old, fault);
-    close(fd);  // the lock goes with it
+    PlatformCloseFile(fd);  // the lock goes with it
     return replaced ? rank : -1;
 }
 
@@ -292,13 +235,11 @@ int InsertLocked(const std::string& path, const std::string& folder, const char*
 // written where the link leads, so that the link stays and the table it
 // names is the one kept up to date.
 int Insert(const char* name, int32_t score, std::string* folder, SaveFault* fault) {
-    char* real = realpath(PlatformHighScorePath(TABLE).c_str(), nullptr);
-    if (!real) {
+    const std::string path = PlatformRealPath(PlatformHighScorePath(TABLE));
+    if (path.empty()) {
         *fault = Unreadable(TABLE, std::strerror(errno));
         return -1;
     }
-    const std::string path = real;
-    std::free(real);
     const size_t slash = path.rfind('/');  // there is one: the path is absolute
     *folder = slash == 0 ? "/" : path.substr(0, slash);
     // The table as it is kept now, not as this copy last read it.
@@ -318,15 +259,14 @@ int CreateHighScoreFile() {
     const std::string folder = PlatformDataFolder();
     const std::string path = PlatformHighScorePath(TABLE);
     std::string why;
-    const int existing = OpenTable(path, &why);
+    const int existing = PlatformOpenFile(path, &why);
     if (existing >= 0) {
-        close(existing);
+        PlatformCloseFile(existing);
         return 1;
     }
     // Something there that is no table is told of once, here; the game
     // plays on, and as nothing can be read no save is ever offered.
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0) {
+    if (PlatformNameTaken(path)) {
         PlatformWarn("cannot use the high-score table %s: %s", path.c_str(), why.c_str());
         ShowBox("The high-score table cannot be used; scores will not be saved.");
         return 1;
@@ -337,14 +277,14 @@ int CreateHighScoreFile() {
         PlatformWarn("cannot create the high-score table: %s", error.c_str());
         return 0;
     }
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = PlatformCreateNewFile(path, true);
     if (fd < 0 && errno == EEXIST) return 1;  // another copy made it meanwhile
     int err = fd < 0 ? errno : 0;
     if (fd >= 0) {
         const unsigned char empty[HIGH_SCORE_FILE_BYTES] = {};
-        if (!WriteAll(fd, empty, sizeof empty) || fsync(fd) != 0) err = errno;
-        if (close(fd) != 0 && !err) err = errno;
-        if (err) unlink(path.c_str());
+        if (!PlatformWriteAll(fd, empty, sizeof empty) || !PlatformSyncFile(fd)) err = errno;
+        if (!PlatformCloseFile(fd) && !err) err = errno;
+        if (err) PlatformRemoveFile(path);
     }
     if (err) {
         PlatformWarn("cannot create the high-score table in %s: %s: %s", folder.c_str(), TABLE, std::strerror(err));

@@ -3,12 +3,16 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
+#include <thread>
 
 bool PlatformMakeFolders(const std::string& path, std::string* error) {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
@@ -32,40 +36,31 @@ static std::string FileKind(mode_t mode) {
 
 bool PlatformReadFile(const char* path, size_t maxBytes, std::string* data, std::string* error) {
     data->clear();
-    const int fd = path && *path ? open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1;
-    if (fd < 0) {
-        const int err = path && *path ? errno : ENOENT;
-        *error = path && *path ? std::strerror(err) : "no file name";
-        errno = err;
+    if (!path || !*path) {
+        *error = "no file name";
+        errno = ENOENT;
         return false;
     }
-    struct stat st;
+    const int fd = PlatformOpenFile(path, error);
+    if (fd < 0) return false;
+    // Read to the end, never past maxBytes + 1, so a file that grows
+    // meanwhile is still caught.
     int err = 0;
-    if (fstat(fd, &st) != 0) {
-        err = errno;
-        *error = std::strerror(err);
-    } else if (!S_ISREG(st.st_mode)) {
-        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        *error = FileKind(st.st_mode);
-    } else {
-        // Read to the end, never past maxBytes + 1, so a file that grows
-        // meanwhile is still caught.
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                err = errno;
-                *error = std::strerror(err);
-                break;
-            }
-            if (n == 0) break;
-            data->append(buffer, static_cast<size_t>(n));
-            if (data->size() > maxBytes) {
-                err = EFBIG;
-                *error = "is larger than " + std::to_string(maxBytes) + " bytes";
-                break;
-            }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            err = errno;
+            *error = std::strerror(err);
+            break;
+        }
+        if (n == 0) break;
+        data->append(buffer, static_cast<size_t>(n));
+        if (data->size() > maxBytes) {
+            err = EFBIG;
+            *error = "is larger than " + std::to_string(maxBytes) + " bytes";
+            break;
         }
     }
     close(fd);
@@ -102,21 +97,8 @@ static int CreateRegularFile(const char* path, std::string* error) {
 
 // Writes all of data to fd, then, with sync, to the disk; closes fd.
 static bool WriteAndClose(int fd, const std::string& data, bool sync, std::string* error) {
-    bool ok = true;
-    for (size_t done = 0; ok && done < data.size();) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            *error = n < 0 ? std::strerror(errno) : "nothing could be written";
-            ok = false;
-        } else {
-            done += static_cast<size_t>(n);
-        }
-    }
-    if (ok && sync && fsync(fd) != 0) {
-        *error = std::strerror(errno);
-        ok = false;
-    }
+    bool ok = PlatformWriteAll(fd, data.data(), data.size()) && (!sync || fsync(fd) == 0);
+    if (!ok) *error = std::strerror(errno);
     if (close(fd) != 0 && ok) {
         *error = std::strerror(errno);
         ok = false;
@@ -175,3 +157,89 @@ bool PlatformReplaceFile(const char* linkOrPath, const std::string& data, std::s
     return ok;
 }
 
+int PlatformOpenFile(const std::string& path, std::string* why) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0) {
+        const int err = errno;
+        const bool dangling = err == ENOENT && lstat(path.c_str(), &st) == 0;
+        if (why) *why = dangling ? "is a dangling symbolic link" : std::strerror(err);
+        errno = err;
+        return -1;
+    }
+    if (fstat(fd, &st) != 0) st.st_mode = 0;
+    if (!S_ISREG(st.st_mode)) {
+        if (why) *why = FileKind(st.st_mode);
+        close(fd);
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+bool PlatformReadFileAt(int file, size_t offset, void* bytes, size_t count, size_t* got) {
+    *got = 0;
+    while (*got < count) {
+        const ssize_t n = pread(file, static_cast<char*>(bytes) + *got, count - *got, static_cast<off_t>(offset + *got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        *got += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool PlatformLockFile(int file, int waitMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (flock(file, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EINTR && errno != EWOULDBLOCK) return false;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            errno = EWOULDBLOCK;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    }
+}
+
+bool PlatformIsFileNamed(int file, const std::string& path) {
+    struct stat held, named;
+    return fstat(file, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+           held.st_dev == named.st_dev;
+}
+
+int PlatformCreateNewFile(const std::string& path, bool followLink) {
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW), 0644);
+}
+
+bool PlatformWriteAll(int file, const void* bytes, size_t count) {
+    const char* p = static_cast<const char*>(bytes);
+    while (count > 0) {
+        const ssize_t n = write(file, p, count);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;  // so that the caller has a reason to give
+        if (n <= 0) return false;
+        p += n;
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool PlatformSyncFile(int file) { return fsync(file) == 0; }
+bool PlatformCloseFile(int file) { return close(file) == 0; }
+bool PlatformRenameFile(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
+bool PlatformRemoveFile(const std::string& path) { return unlink(path.c_str()) == 0 || errno == ENOENT; }
+bool PlatformMayWrite(const std::string& path) { return access(path.c_str(), W_OK) == 0; }
+
+bool PlatformNameTaken(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::string PlatformRealPath(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return "";
+    std::string resolved = real;
+    std::free(real);
+    return resolved;
+}

@@ -52,3 +52,46 @@ bool PlatformBeginKeptChange(const std::string& folder, int waitMs, std::string*
 bool PlatformKeepFolder(const std::string& folder, std::string* error);
 // Lets other copies change the folder again.
 void PlatformEndKeptChange(const std::string& folder);
+
+// Files held open, as the high-score table is: opened, locked against the
+// program's other copies, read in place, and replaced through a temporary
+// file that is written, synced and renamed over it. A file is the system's
+// handle (a descriptor), -1 for none; every call that fails leaves the
+// system's reason in errno.
+//
+// The regular file at path, open for reading; never waits on a FIFO or a
+// device. -1, with the reason in a few words in *why when given ("is a
+// folder", "is not a regular file", "is a dangling symbolic link", or the
+// system's own), when it cannot be had.
+int PlatformOpenFile(const std::string& path, std::string* why);
+// Up to count bytes from offset, fewer only at the end of the file; *got
+// says how many.
+bool PlatformReadFileAt(int file, size_t offset, void* bytes, size_t count, size_t* got);
+// An exclusive lock on the file, which every copy of the program takes
+// before it changes the file; waits at most waitMs for another copy to let
+// go (errno EWOULDBLOCK when it did not). The lock goes with PlatformCloseFile.
+bool PlatformLockFile(int file, int waitMs);
+// Whether the open file is still the one that has this name (another copy
+// may have renamed a new file into its place meanwhile).
+bool PlatformIsFileNamed(int file, const std::string& path);
+// A new regular file for writing, mode 0644; fails (EEXIST) when anything
+// has the name already, and, without followLink, also when the name is a
+// symbolic link.
+int PlatformCreateNewFile(const std::string& path, bool followLink);
+// All of the bytes, however many writes it takes.
+bool PlatformWriteAll(int file, const void* bytes, size_t count);
+// What was written is on the disk.
+bool PlatformSyncFile(int file);
+// False when closing reported an error (a write that did not reach the disk).
+bool PlatformCloseFile(int file);
+// from takes to's name, replacing what had it, in one step.
+bool PlatformRenameFile(const std::string& from, const std::string& to);
+// Nothing has the name any more: true also when nothing had it.
+bool PlatformRemoveFile(const std::string& path);
+// Whether this user may write the file itself.
+bool PlatformMayWrite(const std::string& path);
+// Whether anything has the name, a dangling symbolic link included.
+bool PlatformNameTaken(const std::string& path);
+// The path with every symbolic link and "." and ".." resolved; empty, with
+// errno, when it cannot be.
+std::string PlatformRealPath(const std::string& path);
