@@ -22,7 +22,16 @@ constexpr int FAILED = 3;
 
 // Text from the script as an error message may show it: printable, and
 // short however long it was.
-std::string Excerpt(const std::string& text, size_t shown = 40) {
+std::string Excerpt(const std::string& text, size_t shown = 40);
+
+// The text in single quotes, as an excerpt.
+std::string Quoted(const std::string& text) {
+    std::string quoted(1, '\'');
+    quoted.append(Excerpt(text)).push_back('\'');
+    return quoted;
+}
+
+std::string Excerpt(const std::string& text, size_t shown) {
     std::string out;
     for (size_t i = 0; i < text.size() && i < shown; ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -70,7 +79,7 @@ bool ParseLine(const std::string& text, ScriptLine* line, bool* empty, std::stri
     long a = 0, b = 0;
     auto expect = [&](size_t n, const char* usage) {
         if (args == n) return true;
-        *error = "'" + Excerpt(op) + "' takes " + usage;
+        *error = Quoted(op) + " takes " + usage;
         return false;
     };
     if (op == "tap" || op == "down") {

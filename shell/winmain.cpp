@@ -1,5 +1,7 @@
 #include "shell/winmain.h"
 
+#include <string>
+
 #include "game/reels.h"
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
@@ -17,9 +19,9 @@ static HINSTANCE Instance;
 // can tell; a second copy that hands over to the first ends with 0.
 static int StartupStatus = 0;
 
-static int FailStartup(const wchar_t* text, const wchar_t* caption) {
+static int FailStartup(const wchar_t* text, const wchar_t* caption, int* status) {
     if (text) MessageBoxW(GetFocus(), text, caption, MB_OK);
-    StartupStatus = 1;
+    *status = 1;
     return 0;
 }
 
@@ -57,43 +59,55 @@ ATOM RegisterMainClass(HINSTANCE instance, const wchar_t* className) {
     return RegisterClassW(&wc);
 }
 
-int InitInstance(HINSTANCE instance, int) {
+int InitInstance(HINSTANCE instance, int) { return StartGame(instance, GameStart(), &StartupStatus); }
+
+// A picture of the game's: from the folder given, else from Images beside
+// the program.
+static const char* PicturePath(const GameStart& how, const char* name, std::string* path) {
+    if (!how.imagesFolder) return ProgramPathNarrow((std::string("Images\\") + name).c_str());
+    *path = std::string(how.imagesFolder) + "/" + name;
+    return path->c_str();
+}
+
+int StartGame(HINSTANCE instance, const GameStart& how, int* status) {
     Instance = instance;
+    *status = 0;
+    InitGraphics();
     wchar_t className[100], title[100];
     LoadStringW(instance, IDS_CLASS, className, 100);
     LoadStringW(instance, IDS_TITLE, title, 100);
 
     // One copy runs at a time: a second one brings the first to the front,
     // has it present its frame, and ends without touching anything.
-    if (HWND other = FindWindowW(className, title)) {
+    if (HWND other = how.handOver ? FindWindowW(className, title) : nullptr) {
         SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(other) | 1));
         PostMessageW(other, WM_PRESENT, 0, 0);
         return 0;
     }
-    if (!CreateHighScoreFile()) return FailStartup(L"High Scores", L"Unable to initialise");
-    if (!LoadBitmapResource(LcdDigitFont, instance, L"LCD")) return FailStartup(L"lcd.bmp", L"Load Error");
-    if (!LoadBitmapFile(SymbolImage, ProgramPathNarrow("Images\\fruit.bmp")))
-        return FailStartup(L"fruit.bmp", L"Load Error");
+    if (how.highScores && !CreateHighScoreFile()) return FailStartup(L"High Scores", L"Unable to initialise", status);
+    if (!LoadBitmapResource(LcdDigitFont, instance, L"LCD")) return FailStartup(L"lcd.bmp", L"Load Error", status);
+    std::string path;
+    if (!LoadBitmapFile(SymbolImage, PicturePath(how, "fruit.bmp", &path)))
+        return FailStartup(L"fruit.bmp", L"Load Error", status);
     SymbolImage.SetTransparent(SymbolImage.pixels[0]);
-    if (!BuildReelStrips()) return FailStartup(L"fruit.bmp", L"Load Error");
-    if (!LoadBitmapFile(MachineImage, ProgramPathNarrow("Images\\machine.bmp")))
-        return FailStartup(L"machine.bmp", L"Load Error");
+    if (!BuildReelStrips()) return FailStartup(L"fruit.bmp", L"Load Error", status);
+    if (!LoadBitmapFile(MachineImage, PicturePath(how, "machine.bmp", &path)))
+        return FailStartup(L"machine.bmp", L"Load Error", status);
 
     RegisterMainClass(instance, className);
     HWND hwnd = CreateWindowExW(0, className, title, WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 240, 320, nullptr, nullptr,
                                 instance, &TheMachine);
-    if (!hwnd) return FailStartup(nullptr, nullptr);
+    if (!hwnd) return FailStartup(nullptr, nullptr, status);
     GapiKeys = GXGetDefaultKeys(GX_NORMALKEYS);
+    SetTuningValues();
     return 1;
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
-    InitGraphics();
     if (!InitInstance(instance, showCommand)) {
         FreeFont();
         return StartupStatus;
     }
-    SetTuningValues();
     // Two start-up steps of the handheld have nothing to do on the desktop:
     // clearing user notifications left for the program (there is no such
     // store) and raising the thread's priority (nothing of the program's own

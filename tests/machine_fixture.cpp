@@ -18,27 +18,21 @@ MachineTest::MachineTest() : m(TheMachine) {}
 void MachineTest::Start(uint32_t startTick) {
     headless::SetDriver(nullptr);
     StartHeadless(startTick);
-    InitGraphics();
-    SetTuningValues();
     AppReady = 0;
     ShownScreen = ScreenReport{};
-    GapiKeys = GXGetDefaultKeys(GX_NORMALKEYS);
-    ASSERT_TRUE(CreateHighScoreFile());
-    const std::string images = std::string(VANTARO_SOURCE_DIR) + "/Images/";
-    ASSERT_TRUE(LoadBitmapResource(LcdDigitFont, PlatformModule(), L"LCD"));
-    ASSERT_TRUE(LoadBitmapFile(SymbolImage, (images + "fruit.bmp").c_str()));
-    SymbolImage.SetTransparent(SymbolImage.pixels[0]);
-    ASSERT_TRUE(BuildReelStrips());
-    ASSERT_TRUE(LoadBitmapFile(MachineImage, (images + "machine.bmp").c_str()));
     m.screen.Free();
     for (Reel& r : m.reels.reel) r.held = 0;
     pending.clear();
     driver = {this, Look, NextDue};
     headless::SetDriver(&driver);
     windowGone = false;
-    ASSERT_NE(RegisterMainClass(PlatformModule(), L"FIRSTGX"), 0);
-    hwnd = CreateWindowExW(0, L"FIRSTGX", L"Vantaro", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
-                           PlatformModule(), &m);
+    GameStart how;
+    const std::string images = std::string(VANTARO_SOURCE_DIR) + "/Images";
+    how.imagesFolder = images.c_str();
+    how.handOver = false;
+    int status = 0;
+    ASSERT_EQ(StartGame(PlatformModule(), how, &status), 1);
+    hwnd = FindWindowW(L"FIRSTGX", L"Vantaro");
     ASSERT_NE(hwnd, nullptr);
     AppReady = 1;
 }
