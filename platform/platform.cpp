@@ -7,6 +7,7 @@
 
 #include "platform/app/instance.h"
 #include "platform/app/settings.h"
+#include "platform/app/signals.h"
 #include "platform/codec/png.h"
 #include "platform/winapi/core_state.h"
 

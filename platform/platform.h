@@ -1,14 +1,34 @@
 // Bringing the platform up and down, and the few services that exist only on
-// this side of the port: choosing the backend, the close request, the
-// program's module handle and the per-user data folder.
+// this side of the port: choosing the backend, the close request, what the
+// platform says on stderr, the sound's switch and volume, and the program's
+// module handle.
 //
 // Two backends sit behind one interface, chosen once at start-up:
 //   SDL      a real window with the 240 x 320 frame scaled up, mouse, touch
 //            and keyboard, one-voice SDL audio, a monotonic clock;
 //   headless an in-memory display, scripted input, a virtual clock that never
 //            waits for real time, a log of presents, sounds and message boxes
-//            (see headless.h).
+//            (see headless/headless.h).
 // The game above calls the same services either way.
+//
+// The platform by service (docs/platform.md):
+//   winapi/    the handheld's window system, display, sound and kernel calls
+//              that the game is written against, over either backend
+//   sdl/       the SDL backend, and the hosts it runs in (desktop, web page)
+//   headless/  the headless backend and its side door for tests and scripts
+//   os/        the system's files, folders and text
+//   app/       the player's program's own: settings, one copy, signals
+//   codec/     PNG and wave files;  libc/  the C library's random numbers
+//
+// How its functions are named: the handheld's own calls keep their names
+// (GetMessageW, GXBeginDraw, PlaySoundW); everything else the platform
+// offers the program is Platform... (PlatformInit, PlatformReadFile); what
+// its parts say to one another lives in namespace platform (the SDL
+// backend's files in platform::sdl, its hosts in sdlhost), and the headless
+// backend's side door in namespace headless.
+//
+// What it deliberately does not do: more than one window system or display
+// at a time, threads of the game's own, anything the game does not call.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -143,11 +143,11 @@ void ExpectGolden(const std::string& name, const std::vector<uint16_t>& picture)
     const std::string golden = std::string(VANTARO_SOURCE_DIR) + "/tests/golden/" + name + ".png";
     std::string error;
     if (const char* rewrite = std::getenv("VANTARO_REWRITE_GOLDEN"); rewrite && std::string(rewrite) == "1") {
-        ASSERT_TRUE(WritePng565(golden.c_str(), picture.data(), 240, 320, &error)) << error;
+        ASSERT_TRUE(platform::WritePng565(golden.c_str(), picture.data(), 240, 320, &error)) << error;
         return;
     }
     const std::string fresh = MakeTempFolder() + "/" + name + ".png";
-    ASSERT_TRUE(WritePng565(fresh.c_str(), picture.data(), 240, 320, &error)) << error;
+    ASSERT_TRUE(platform::WritePng565(fresh.c_str(), picture.data(), 240, 320, &error)) << error;
     const std::vector<uint32_t> got = ReadPng(fresh), want = ReadPng(golden);
     ASSERT_EQ(want.size(), got.size()) << golden << " is missing: run with VANTARO_REWRITE_GOLDEN=1";
     size_t differ = 0, first = 0;

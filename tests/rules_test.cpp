@@ -31,7 +31,7 @@ ReelSet At(int p0, int p1, int p2, int p3) {
 // does from the same seed, or a page would play other games.
 TEST(RandomNumbers, TheBrowsersGeneratorDealsAsTheDesktopsDoes) {
     for (const uint32_t seed : {0u, 1u, 4242u, 1000000u, 0xFFFFFFFFu}) {
-        GlibcRandom mine(seed);
+        platform::GlibcRandom mine(seed);
         std::srand(seed);
         for (int i = 0; i < 2000; ++i) ASSERT_EQ(mine.Next(), std::rand()) << seed << " #" << i;
     }

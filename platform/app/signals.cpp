@@ -15,6 +15,8 @@
 // a non-interactive shell starts a background job with SIGINT ignored. When
 // the handlers are released, each signal gets back exactly the action it
 // had before.
+#include "platform/app/signals.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -7,6 +7,8 @@
 #include "platform/winapi/kernel.h"
 #include "platform/os/files.h"
 
+namespace platform {
+
 namespace {
 
 void Append(png_structp png, png_bytep data, png_size_t length) {
@@ -51,3 +53,5 @@ bool WritePng565(const char* path, const uint16_t* pixels, int width, int height
     if (!ok && error) *error = std::string("cannot write ") + path + ": " + why;
     return ok;
 }
+
+}  // namespace platform

@@ -5,6 +5,8 @@
 #include "platform/winapi/kernel.h"
 #include "platform/os/files.h"
 
+namespace platform {
+
 static uint32_t Le32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
@@ -50,3 +52,5 @@ bool ReadWaveInfo(const char* path, WaveInfo* info) {
     }
     return false;
 }
+
+}  // namespace platform

@@ -1,9 +1,14 @@
 // What a PCM wave file holds, read from its header; and the reading of a
 // wave file, for either backend.
+//
+// What it deliberately does not do: decode samples (SDL's loader does, on
+// the SDL backend; the headless backend needs only the length).
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+namespace platform {
 
 struct WaveInfo {
     uint32_t sampleRate;
@@ -23,3 +28,5 @@ bool ReadWaveFile(const char* path, std::string* data, std::string* error);
 
 // False for a file ReadWaveFile refuses or one that is not uncompressed PCM.
 bool ReadWaveInfo(const char* path, WaveInfo* info);
+
+}  // namespace platform

@@ -1,6 +1,7 @@
 // The headless backend: a whole platform without a screen, a sound card or
 // real time. The game runs on it exactly as on SDL, only faster and the same
 // way every time.
+#include "platform/app/signals.h"
 #include "platform/headless/headless.h"
 
 #include <cstdio>
@@ -177,8 +178,8 @@ bool VoiceStart(const char* path, bool loop) {
     State& s = S();
     auto known = s.durations.find(path);
     if (known == s.durations.end()) {
-        WaveInfo info;
-        known = s.durations.emplace(path, ReadWaveInfo(path, &info) ? info.DurationUs() : NEVER).first;
+        platform::WaveInfo info;
+        known = s.durations.emplace(path, platform::ReadWaveInfo(path, &info) ? info.DurationUs() : NEVER).first;
     }
     if (known->second == NEVER) return false;
     s.voiceOn = true;
@@ -324,7 +325,7 @@ std::vector<uint16_t> Frame() {
 
 bool WriteFramePng(const char* path, std::string* error) {
     const std::vector<uint16_t> frame = Frame();
-    return WritePng565(path, frame.data(), FRAME_WIDTH, FRAME_HEIGHT, error);
+    return platform::WritePng565(path, frame.data(), FRAME_WIDTH, FRAME_HEIGHT, error);
 }
 
 const std::vector<uint8_t>& FrameMemory() { return S().memory; }

@@ -6,6 +6,10 @@
 // frame slot (1/60 s after the previous one), a busy loop's PlatformPause
 // moves it on, and a GetMessageW with nothing to take jumps to the next
 // timer or the driver's next scripted moment.
+//
+// What it deliberately does not do: wait for real time, open anything of the
+// system's but the files the game reads and writes, or keep more log than
+// it is told to.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,5 +1,7 @@
 #include "platform/libc/glibc_random.h"
 
+namespace platform {
+
 void GlibcRandom::Seed(uint32_t seed) {
     // The words start as a multiplicative congruential sequence from the
     // seed (0 counts as 1), computed without overflow (Schrage's method).
@@ -22,3 +24,5 @@ int32_t GlibcRandom::Next() {
     rear = rear + 1 == 31 ? 0 : rear + 1;
     return static_cast<int32_t>(sum >> 1);
 }
+
+}  // namespace platform

@@ -4,8 +4,13 @@
 // number from rand(), seeded from the tick count; a build whose C library
 // draws them otherwise (the browser's) uses this one instead, so that the
 // same seed deals the same games everywhere.
+//
+// What it deliberately does not do: thread safety, or any other function of
+// the C library's.
 #pragma once
 #include <cstdint>
+
+namespace platform {
 
 struct GlibcRandom {
     int32_t state[31];
@@ -16,3 +21,5 @@ struct GlibcRandom {
     void Seed(uint32_t seed);
     int32_t Next();  // 0 to 2147483647
 };
+
+}  // namespace platform

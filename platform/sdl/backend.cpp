@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/app/instance.h"
+#include "platform/app/signals.h"
 #include "platform/sdl/host.h"
 #include "platform/sdl/state.h"
 #include "platform/winapi/core_state.h"

@@ -1,6 +1,7 @@
 // Message boxes and the About box, shown by the host (a helper process on
 // the desktop, the page's own in a browser) while the window stays alive.
 #include <cstdio>
+#include "platform/app/signals.h"
 #include "platform/winapi/core_state.h"
 
 #include "platform/sdl/host.h"

@@ -1,7 +1,8 @@
 // Where the SDL backend runs: as a desktop program among others
-// (sdl_desktop.cpp) or inside a web page (sdl_web.cpp). The backend itself
-// (sdl.cpp) is the same in both; these are the few things the two places do
-// their own way. Exactly one of the two files is built.
+// (host_desktop.cpp) or inside a web page (host_web.cpp). The backend itself
+// (the rest of sdl/) is the same in both; these are the few things the two
+// places do their own way. Exactly one of the two files is built, and a new
+// place to run (another operating system) is another such file.
 #pragma once
 #include <SDL.h>
 

@@ -1,7 +1,9 @@
 // The SDL backend as a desktop program: the drivers for the desktop's
 // display and sound, the screensaver, the single instance, closing signals,
 // the display going away, a window that fits the screen and the player
-// sizes, and boxes shown by a helper process.
+// sizes, and boxes shown by a helper process. (desktop/ at the top of the
+// tree is the desktop program itself, its command line and entry; this is
+// where the SDL backend serves it.)
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <png.h>
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "platform/app/instance.h"
+#include "platform/app/signals.h"
 #include "platform/winapi/core.h"
 #include "platform/sdl/host.h"
 

@@ -130,8 +130,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void VantaroPressKey(int key, int control) {
 // rand() and srand() of the C library, dealt as the desktop's C library
 // deals them: a page given a starting tick plays the desktop's games.
 namespace {
-GlibcRandom& Random() {
-    static GlibcRandom random;
+platform::GlibcRandom& Random() {
+    static platform::GlibcRandom random;
     return random;
 }
 }  // namespace

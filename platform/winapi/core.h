@@ -1,5 +1,7 @@
 // What the shared core of the platform (queue, windows, timers, sound rules)
-// and the two backends say to each other. Not for the game.
+// and the two backends say to each other: a backend is a record of plain
+// functions (Backend), and the core offers the backends the services below.
+// Not for the game.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -120,18 +122,6 @@ void PostFromOtherCopy(const std::wstring& className, const std::wstring& title,
 void RaiseFromOtherCopy(const std::wstring& className, const std::wstring& title);
 // Forgets every window, message, timer and the display state (tests).
 void ResetCore();
-
-// Closing signals (signals.cpp): installed at PlatformInit for either
-// backend, but for a signal the program was started with ignored; each
-// signal's action as it was is given back at PlatformShutdown.
-void CatchCloseSignals();
-void ReleaseCloseSignals();
-// A signal that came since the last call becomes a close request; every
-// look at the queue makes this call.
-void TakeCloseSignal();
-// Readable after each closing signal: a backend that sleeps in the window
-// system watches it to wake up. Nothing else reads it.
-int CloseSignalFd();
 
 // Resources of the program, defined by the resources library.
 const PlatformResource* FindBinaryResource(const WCHAR* type, const WCHAR* name);

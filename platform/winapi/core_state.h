@@ -1,4 +1,6 @@
-// The state shared by the window and queue halves of the platform core.
+// The state shared by the window and queue halves of the platform core (and
+// read by the backends and the settings for the sound's switch and volume).
+// Not for the game.
 #pragma once
 #include <deque>
 #include <memory>

@@ -6,6 +6,7 @@
 // then WM_PAINT for an invalid window; then WM_TIMER for a timer that is due.
 #include <algorithm>
 
+#include "platform/app/signals.h"
 #include "platform/winapi/core_state.h"
 #include "platform/app/instance.h"
 #include "platform/winapi/kernel.h"

@@ -3,7 +3,7 @@
 # the volume and the sound switched off show in the title the window
 # manager reads (_NET_WM_NAME, and WM_NAME), whatever the locale, and go
 # again after two seconds.
-#   window_manager.sh GAME
+#   window_title.sh GAME
 set -u
 game=$1
 for tool in Xvfb openbox xdotool xprop; do

@@ -1,0 +1,24 @@
+// Closing signals: SIGINT (Ctrl+C), SIGTERM (a polite kill, the session
+// ending) and SIGHUP (the terminal closing) are close requests, as the
+// window's close button is, for either backend.
+//
+// What it deliberately does not do: catch any other signal, or do anything
+// in the handler but note the signal (the platform acts on the note at its
+// next look at the queue).
+#pragma once
+
+namespace platform {
+
+// Installed at PlatformInit, but for a signal the program was started with
+// ignored (nohup); each signal's action as it was is given back at
+// PlatformShutdown.
+void CatchCloseSignals();
+void ReleaseCloseSignals();
+// A signal that came since the last call becomes a close request; every
+// look at the queue makes this call.
+void TakeCloseSignal();
+// Readable after each closing signal: a backend that sleeps in the window
+// system watches it to wake up. Nothing else reads it.
+int CloseSignalFd();
+
+}  // namespace platform
