@@ -360,21 +360,6 @@ TEST_F(HighScores, ATableLinkedFromElsewhereIsSavedThroughTheLink) {
     EXPECT_TRUE(Boxes().empty());
 }
 
-std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
-TEST(Files, MoveRefusesAnExistingTargetAndDeleteRemoves) {
-    const std::string dir = MakeTempFolder();
-    WriteFile(dir + "/a", "new");
-    WriteFile(dir + "/b", "old");
-    EXPECT_FALSE(MoveFileW(W(dir + "/a").c_str(), W(dir + "/b").c_str()));
-    EXPECT_EQ(ReadFile(dir + "/b"), "old");
-    EXPECT_TRUE(DeleteFileW(W(dir + "/b").c_str()));
-    EXPECT_FALSE(DeleteFileW(W(dir + "/b").c_str()));
-    EXPECT_TRUE(MoveFileW(W(dir + "/a").c_str(), W(dir + "/b").c_str()));
-    EXPECT_EQ(ReadFile(dir + "/b"), "new");
-    EXPECT_FALSE(FileExists(dir + "/a"));
-}
-
 TEST(Files, HighScoreTableIsCreatedWithItsFolder) {
     const std::string dir = MakeTempFolder() + "/deep/er";
     setenv("VANTARO_DATA_DIR", dir.c_str(), 1);

@@ -106,10 +106,8 @@ void PostInput(UINT message, WPARAM wParam, LPARAM lParam, DWORD modifiers);
 // Activation and focus changes. With now, the window procedure hears of them
 // at once; otherwise at the next look at the queue (never lost to a discard).
 void SetActive(bool active, bool now);
-bool IsActive();
 void InvalidateMain();
 void SetStylus(bool down);
-bool StylusIsDown();
 // For a modal box that waits for the player: takes the input queued since it
 // opened, up to and including the first key or stylus press and its release.
 // True when that press came, or a close was requested.

@@ -1,6 +1,7 @@
 // The handheld's kernel services the game calls: the tick counter, the
-// short wait of busy loops, the program's own file name, the resources
-// compiled into the program, and deleting and renaming files by name.
+// short wait of busy loops, and the resources compiled into the program.
+// (The program's own folder is os/folders.h's PlatformFilesFolder; the
+// high-score table's files are os/files.h's.)
 //
 // What it deliberately does not do: other modules than the program's own,
 // resources other than the program's, file calls the game does not make
@@ -23,11 +24,6 @@ DWORD GetTickCount();
 // instead, stopping early at the moment a scripted input falls due.
 void PlatformPause(DWORD maxMs);
 
-// The full path of the running program (module is ignored: there is one);
-// any name the system gives comes back as the same bytes through
-// PlatformWideToNarrow.
-DWORD GetModuleFileNameW(HINSTANCE module, WCHAR* buffer, DWORD bufferChars);
-
 // Resources compiled into the program, found by type and name. A name or
 // type is a string (compared without regard to case) or a small number
 // (MAKEINTRESOURCEW).
@@ -42,7 +38,3 @@ HGLOBAL LoadResource(HINSTANCE module, HRSRC resource);
 const void* LockResource(HGLOBAL loaded);
 DWORD SizeofResource(HINSTANCE module, HRSRC resource);
 BOOL FreeResource(HGLOBAL loaded);
-
-// Files, by full path. MoveFileW fails when the new name already exists.
-BOOL DeleteFileW(const WCHAR* path);
-BOOL MoveFileW(const WCHAR* existing, const WCHAR* newName);

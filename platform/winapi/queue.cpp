@@ -89,7 +89,6 @@ bool TakeModalAnswer() {
 }
 
 void SetStylus(bool down) { Core().stylusDown = down; }
-bool StylusIsDown() { return Core().stylusDown; }
 
 uint64_t NextTimerDueUs() {
     uint64_t next = NEVER;

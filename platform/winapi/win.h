@@ -241,7 +241,6 @@ HWND GetFocus();
 // Painting: the window is invalid after it was shown or uncovered; WM_PAINT
 // arrives while it is invalid and nothing else waits. BeginPaint and
 // EndPaint validate it; nothing is drawn through the returned context.
-BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
 

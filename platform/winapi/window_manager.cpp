@@ -66,7 +66,6 @@ void SetActive(bool active, bool now) {
     }
 }
 
-bool IsActive() { return Core().active; }
 
 void InvalidateMain() {
     if (HWND main = MainWindow()) main->invalid = true;
@@ -281,12 +280,6 @@ HWND SetFocus(HWND hwnd) {
 }
 
 HWND GetFocus() { return Core().focus; }
-
-BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL) {
-    if (!IsLive(hwnd)) return FALSE;
-    hwnd->invalid = true;
-    return TRUE;
-}
 
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     if (!IsLive(hwnd)) return nullptr;
