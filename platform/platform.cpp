@@ -1,5 +1,6 @@
 // Bringing the platform up and down, the backend chosen, and what the
 // platform says on stderr.
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -93,3 +94,7 @@ HINSTANCE PlatformModule() {
     return module;
 }
 
+void PlatformKillProcess() {
+    std::raise(SIGKILL);
+    std::abort();  // not reached: SIGKILL cannot be caught
+}

@@ -1,7 +1,6 @@
 #include "screens/highscore_file.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -21,7 +20,7 @@ constexpr const char* TEMP = "vantarohs.tmp";
 
 // A killed process, for the tests: nothing after this point happens.
 void StopHere(int step) {
-    if (HighScoreStopAt == step) std::raise(SIGKILL);
+    if (HighScoreStopAt == step) PlatformKillProcess();
 }
 bool FailHere(int step) {
     if (HighScoreFailAt != step) return false;
