@@ -1,7 +1,4 @@
 // The program's entry: the command line, the platform, then the game.
-#include <dirent.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +7,9 @@
 #include <vector>
 
 #include "game/odds.h"
+#include "platform/app/signals.h"
+#include "platform/os/files.h"
+#include "platform/os/process.h"
 #include "platform/platform.h"
 #include "desktop/odds_text.h"
 #include "desktop/options.h"
@@ -41,28 +41,18 @@ static ScratchFolder& Scratch() {
 }
 
 static void RemoveScratchFolder() {
-    const std::string folder = Scratch().path;
-    if (folder.empty()) return;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* e = readdir(dir))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                unlink((folder + "/" + e->d_name).c_str());
-        closedir(dir);
-    }
-    rmdir(folder.c_str());
+    if (Scratch().path.empty()) return;
+    PlatformRemoveFolder(Scratch().path);
     Scratch().path.clear();
 }
 
 static void MakeScratchFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/vantaro-simulate-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back(0);
-    if (!mkdtemp(name.data())) {
-        Scratch().error = "cannot make a folder for the simulation's high-score table in " + pattern;
+    std::string error;
+    Scratch().path = PlatformMakeTempFolder("vantaro-simulate-", &error);
+    if (Scratch().path.empty()) {
+        Scratch().error = "cannot make a folder for the simulation's high-score table: " + error;
         return;
     }
-    Scratch().path = name.data();
     Options().platform.dataFolder = Scratch().path;
     std::atexit(RemoveScratchFolder);  // whichever way the program ends
 }
@@ -106,7 +96,7 @@ static int RunSimulation(const GameOptions& options) {
     SimulationSettings settings;
     settings.games = options.simulate;
     StrategyByName(options.strategy, &settings.strategy);
-    settings.progress = isatty(STDERR_FILENO);
+    settings.progress = PlatformErrorIsTerminal();
     SimulationResult result;
     const auto start = std::chrono::steady_clock::now();
     const int played = Simulate(settings, &result);
@@ -119,7 +109,7 @@ static int RunSimulation(const GameOptions& options) {
         // Stopped from outside: what was played is still worth showing.
         std::fputs(SimulationText(settings, options.platform.startTick, result, seconds).c_str(), stdout);
         std::fprintf(stderr, "vantaro: the simulation was interrupted by SIG%s after %d of %d games\n",
-                     sigabbrev_np(signal), static_cast<int>(finished), static_cast<int>(settings.games));
+                     PlatformCloseSignalName(signal), static_cast<int>(finished), static_cast<int>(settings.games));
         return 128 + signal;
     }
     if (!played && result.status != 0) return result.status;  // start-up failed; its box said why

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 #include "desktop/simulate.h"
 #include "platform/winapi/kernel.h"

@@ -1,6 +1,5 @@
 // Bringing the platform up and down, the backend chosen, and what the
 // platform says on stderr.
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -92,9 +91,4 @@ void PlatformTrace(const char* format, ...) {
 HINSTANCE PlatformModule() {
     static const HINSTANCE module = reinterpret_cast<HINSTANCE>(&Chosen);
     return module;
-}
-
-void PlatformKillProcess() {
-    std::raise(SIGKILL);
-    std::abort();  // not reached: SIGKILL cannot be caught
 }

@@ -118,9 +118,5 @@ bool PlatformFramePng(std::string* png);
 // fade): for automation that acts only when a player could.
 bool PlatformWaitingForInput();
 
-// Ends the program at once, as a kill would: nothing more is written,
-// flushed or closed (tests of what a killed program leaves behind).
-[[noreturn]] void PlatformKillProcess();
-
 // The handle of the program's own module, for its resources.
 HINSTANCE PlatformModule();

@@ -8,6 +8,7 @@
 #include "platform/os/files.h"
 #include "platform/os/text.h"
 #include "platform/os/folders.h"
+#include "platform/os/process.h"
 
 int HighScoreStopAt = -1;
 int HighScoreFailAt = -1;

@@ -37,6 +37,12 @@ std::string InstanceNameOfDataFolder();
 // that cannot tell because the socket layer fails.
 bool InstanceClaim(const std::string& name, InstanceHandler handler);
 bool InstanceOtherCopyRunning();
+// One request line to the copy that holds the name; true when it answered
+// "ok" within a second.
+bool InstanceSend(const std::string& line);
+// What the holder does with a request line of another copy's: a hand-over
+// goes to handler and is answered (true); anything else is not (false).
+bool InstanceHear(const std::string& line, InstanceHandler handler);
 // The hand-over, as the second copy sends it; true when the first copy
 // took it.
 bool InstanceSendRaise(const std::wstring& className, const std::wstring& title);
@@ -48,7 +54,7 @@ void InstanceCarryOut(const std::string& request);
 void InstanceRelease();
 
 // The abstract socket address (without its leading NUL) that a name is
-// claimed at, for tests that play the peer.
+// claimed at, for tests that play the peer (POSIX).
 std::string InstanceSocketName(const std::string& name);
 
 }  // namespace platform

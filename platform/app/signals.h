@@ -7,6 +7,11 @@
 // next look at the queue).
 #pragma once
 
+// The name of a closing signal a program ended by: "INT", "TERM", "HUP"
+// (on Windows, the console's Ctrl+C, the session ending and the console
+// closing stand for them).
+const char* PlatformCloseSignalName(int signal);
+
 namespace platform {
 
 // Installed at PlatformInit, but for a signal the program was started with

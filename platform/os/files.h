@@ -95,3 +95,10 @@ bool PlatformNameTaken(const std::string& path);
 // The path with every symbolic link and "." and ".." resolved; empty, with
 // errno, when it cannot be.
 std::string PlatformRealPath(const std::string& path);
+
+// A new, empty folder of this user's in the system's folder for temporary
+// files ($TMPDIR or /tmp; on Windows %TEMP%), its name starting with
+// prefix; empty, with the reason in *error, when none can be made.
+std::string PlatformMakeTempFolder(const char* prefix, std::string* error);
+// The folder and the files in it gone (not folders within it).
+void PlatformRemoveFolder(const std::string& folder);

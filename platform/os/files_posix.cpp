@@ -1,6 +1,7 @@
 // Regular files and folders, by name, on POSIX.
 #include "platform/os/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
@@ -242,4 +243,24 @@ std::string PlatformRealPath(const std::string& path) {
     std::string resolved = real;
     std::free(real);
     return resolved;
+}
+
+std::string PlatformMakeTempFolder(const char* prefix, std::string* error) {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        *error = pattern + ": " + std::strerror(errno);
+        return "";
+    }
+    return pattern;
+}
+
+void PlatformRemoveFolder(const std::string& folder) {
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* e = readdir(dir))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                unlink((folder + "/" + e->d_name).c_str());
+        closedir(dir);
+    }
+    rmdir(folder.c_str());
 }

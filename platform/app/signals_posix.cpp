@@ -86,3 +86,12 @@ int CloseSignalFd() { return Pipe[0]; }
 }  // namespace platform
 
 int PlatformCloseSignal() { return platform::FirstSignal; }
+
+const char* PlatformCloseSignalName(int signal) {
+    switch (signal) {
+        case SIGINT: return "INT";
+        case SIGTERM: return "TERM";
+        case SIGHUP: return "HUP";
+        default: return "?";
+    }
+}
