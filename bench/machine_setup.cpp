@@ -8,6 +8,7 @@
 #include "gfx/display.h"
 #include "platform/winapi/gx.h"
 #include "platform/platform.h"
+#include "platform/winapi/kernel.h"
 #include "shell/program.h"
 #include "shell/winmain.h"
 

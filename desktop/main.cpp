@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "desktop/odds_text.h"
 #include "desktop/options.h"
+#include "platform/winapi/kernel.h"
 #include "shell/program.h"
 #include "desktop/script.h"
 #include "desktop/simulate.h"
@@ -58,7 +59,11 @@ static void MakeScratchFolder() {
 }
 
 static void ReadOptions(int argc, char** argv) {
-    Options() = ParseOptions(argc, argv);
+    std::vector<std::string> arguments = PlatformArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    Options() = ParseOptions(static_cast<int>(arguments.size()), pointers.data());
     PlatformOptions& platform = Options().platform;
     const GameOptions& o = Options();
     if (o.error.empty() && !o.help && !o.version && o.simulate && platform.dataFolder.empty()) MakeScratchFolder();
@@ -75,9 +80,14 @@ static void ReadOptions(int argc, char** argv) {
 // game seeds its random numbers from it), so the platform, and with it the
 // headless clock's starting tick, is chosen before they exist. glibc hands
 // the command line to constructors, and priority 101 runs ahead of them.
+// (Windows hands constructors nothing: the command line is the system's.)
+#ifdef _WIN32
+__attribute__((constructor(101))) static void SelectPlatformEarly() { ReadOptions(0, nullptr); }
+#else
 __attribute__((constructor(101))) static void SelectPlatformEarly(int argc, char** argv, char**) {
     ReadOptions(argc, argv);
 }
+#endif
 
 // A simulation failed: 4, after its message.
 constexpr int SIMULATION_BROKE = 4;

@@ -9,6 +9,7 @@
 #include "gfx/surface.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "platform/winapi/kernel.h"
 #include "shell/panel.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"

@@ -33,7 +33,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/winapi/win.h"
 
 enum class BackendKind { Sdl, Headless };
 
@@ -118,5 +117,3 @@ bool PlatformFramePng(std::string* png);
 // fade): for automation that acts only when a player could.
 bool PlatformWaitingForInput();
 
-// The handle of the program's own module, for its resources.
-HINSTANCE PlatformModule();

@@ -1,3 +1,4 @@
+#include "platform/winapi/kernel.h"
 #include "screens/lcd.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+#include "platform/winapi/kernel.h"
 #include "screens/splash.h"
 
 #include "gfx/bitmap.h"

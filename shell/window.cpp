@@ -1,3 +1,4 @@
+#include "platform/winapi/kernel.h"
 #include "shell/window.h"
 
 #include "game/holds.h"

@@ -1,3 +1,4 @@
+#include "platform/winapi/kernel.h"
 #include "tests/machine_fixture.h"
 
 #include <algorithm>

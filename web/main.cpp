@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/winapi/kernel.h"
 #include "shell/program.h"
 #include "shell/screen_report.h"
 #include "shell/winmain.h"

@@ -62,8 +62,8 @@ bool InstanceSendRaise(const std::wstring& className, const std::wstring& title)
     return InstanceSend("raise\t" + Narrow(className.c_str()) + "\t" + Narrow(title.c_str()));
 }
 
-bool InstanceSendPost(const std::wstring& className, const std::wstring& title, UINT message, WPARAM wParam,
-                      LPARAM lParam) {
+bool InstanceSendPost(const std::wstring& className, const std::wstring& title, uint32_t message, uintptr_t wParam,
+                      intptr_t lParam) {
     std::ostringstream line;
     line << "post\t" << message << "\t" << wParam << "\t" << lParam << "\t" << Narrow(className.c_str()) << "\t"
          << Narrow(title.c_str());

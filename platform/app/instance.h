@@ -20,7 +20,7 @@
 #pragma once
 #include <string>
 
-#include "platform/winapi/win.h"
+#include <cstdint>
 
 namespace platform {
 
@@ -46,8 +46,8 @@ bool InstanceHear(const std::string& line, InstanceHandler handler);
 // The hand-over, as the second copy sends it; true when the first copy
 // took it.
 bool InstanceSendRaise(const std::wstring& className, const std::wstring& title);
-bool InstanceSendPost(const std::wstring& className, const std::wstring& title, UINT message, WPARAM wParam,
-                      LPARAM lParam);
+bool InstanceSendPost(const std::wstring& className, const std::wstring& title, uint32_t message, uintptr_t wParam,
+                      intptr_t lParam);
 // Carries out a request line in this copy: raise or post to its own window.
 void InstanceCarryOut(const std::string& request);
 // Stops listening and frees the name; never waits on a peer.

@@ -23,7 +23,14 @@ void ReleaseCloseSignals();
 // look at the queue makes this call.
 void TakeCloseSignal();
 // Readable after each closing signal: a backend that sleeps in the window
-// system watches it to wake up. Nothing else reads it.
+// system watches it to wake up. Nothing else reads it. (-1 on Windows,
+// whose console events come on a thread of their own: see below.)
 int CloseSignalFd();
+// Windows: wake is called, on the system's thread, after each closing
+// event, so that a backend asleep in the window system wakes up; and a host
+// that hears of the session ending (a window message) notes it here, as
+// the console's handler notes its events.
+void SetCloseSignalWaker(void (*wake)());
+void NoteCloseSignal(int signal);
 
 }  // namespace platform

@@ -12,8 +12,15 @@
 // other than regular files and folders, permissions other than the user's
 // own defaults.
 #pragma once
+#include <cerrno>
 #include <cstddef>
 #include <string>
+
+// A C library without disk quotas (Windows') has no errno value of its own
+// for running out of one; the platform never sets it there.
+#ifndef EDQUOT
+#define EDQUOT ENOSPC
+#endif
 
 // The whole of a regular file of at most maxBytes.
 bool PlatformReadFile(const char* path, size_t maxBytes, std::string* data, std::string* error);

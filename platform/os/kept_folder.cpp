@@ -1,8 +1,10 @@
 // Files kept in a folder that copies of the program share: on the desktop the
 // folder on disk, in a page the folder's files in the browser's storage
 // (web/storage.js, which bounds every wait and tells why a step failed).
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -48,6 +50,14 @@ bool PlatformBeginKeptChange(const std::string& folder, int waitMs, std::string*
 }
 bool PlatformKeepFolder(const std::string& folder, std::string* error) { return Answered(PageKeep(folder.c_str()), error); }
 void PlatformEndKeptChange(const std::string& folder) { PageEndChange(folder.c_str()); }
+
+#elif defined(_WIN32)
+
+// Another copy is kept out by the table's own lock, and a rename reaches
+// the disk before it returns (MOVEFILE_WRITE_THROUGH): nothing is left to do.
+bool PlatformBeginKeptChange(const std::string&, int, std::string*) { return true; }
+bool PlatformKeepFolder(const std::string&, std::string*) { return true; }
+void PlatformEndKeptChange(const std::string&) {}
 
 #else
 

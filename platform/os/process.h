@@ -4,6 +4,14 @@
 // What it deliberately does not do: start other processes (the desktop's
 // box helper is the Linux host's own), or end any but this one.
 #pragma once
+#include <string>
+#include <vector>
+
+// The program's command line, each argument as the system holds it: on
+// POSIX the bytes of argv; on Windows the wide command line the program was
+// started with, as UTF-8 (argv there is in the system's code page, and
+// loses what it cannot show).
+std::vector<std::string> PlatformArguments(int argc, char** argv);
 
 // Whether standard error goes to a terminal (a console), where a line may
 // be written over as progress goes on.

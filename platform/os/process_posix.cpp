@@ -6,6 +6,8 @@
 #include <csignal>
 #include <cstdlib>
 
+std::vector<std::string> PlatformArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
 bool PlatformErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 void PlatformKillProcess() {

@@ -4,7 +4,6 @@
 #include <SDL.h>
 #include <emscripten.h>
 
-#include "platform/libc/glibc_random.h"
 #include "platform/sdl/host.h"
 
 namespace {
@@ -126,15 +125,3 @@ extern "C" EMSCRIPTEN_KEEPALIVE void VantaroPressKey(int key, int control) {
         SDL_PushEvent(&e);
     }
 }
-
-// rand() and srand() of the C library, dealt as the desktop's C library
-// deals them: a page given a starting tick plays the desktop's games.
-namespace {
-platform::GlibcRandom& Random() {
-    static platform::GlibcRandom random;
-    return random;
-}
-}  // namespace
-
-extern "C" int rand() { return Random().Next(); }
-extern "C" void srand(unsigned seed) { Random().Seed(seed); }

@@ -33,6 +33,9 @@ typedef const PlatformResource* HGLOBAL;
 inline const WCHAR* const RT_BITMAP = MAKEINTRESOURCEW(2);
 inline const WCHAR* const RT_GROUP_ICON = MAKEINTRESOURCEW(14);
 
+// The handle of the program's own module, for its resources.
+HINSTANCE PlatformModule();
+
 HRSRC FindResourceW(HINSTANCE module, const WCHAR* name, const WCHAR* type);
 HGLOBAL LoadResource(HINSTANCE module, HRSRC resource);
 const void* LockResource(HGLOBAL loaded);
