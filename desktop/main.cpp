@@ -59,6 +59,7 @@ static void MakeScratchFolder() {
 }
 
 static void ReadOptions(int argc, char** argv) {
+    PlatformUseParentConsole();
     std::vector<std::string> arguments = PlatformArguments(argc, argv);
     std::vector<char*> pointers;
     for (std::string& argument : arguments) pointers.push_back(argument.data());

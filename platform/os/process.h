@@ -13,6 +13,11 @@
 // loses what it cannot show).
 std::vector<std::string> PlatformArguments(int argc, char** argv);
 
+// A windowed program started from a console (Windows' cmd or PowerShell)
+// writes its output there, as a console program does, unless the output
+// goes elsewhere already (a pipe, a file); started from Explorer it has
+// none. Nothing to do on POSIX.
+void PlatformUseParentConsole();
 // Whether standard error goes to a terminal (a console), where a line may
 // be written over as progress goes on.
 bool PlatformErrorIsTerminal();

@@ -8,6 +8,8 @@
 
 std::vector<std::string> PlatformArguments(int argc, char** argv) { return {argv, argv + argc}; }
 
+void PlatformUseParentConsole() {}
+
 bool PlatformErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 void PlatformKillProcess() {

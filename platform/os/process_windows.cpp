@@ -18,6 +18,17 @@ std::vector<std::string> PlatformArguments(int, char**) {
     return arguments;
 }
 
+void PlatformUseParentConsole() {
+    const auto unset = [](DWORD which) {
+        const HANDLE h = GetStdHandle(which);
+        return h == nullptr || h == INVALID_HANDLE_VALUE;
+    };
+    if (!unset(STD_OUTPUT_HANDLE) && !unset(STD_ERROR_HANDLE)) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (unset(STD_OUTPUT_HANDLE)) std::freopen("CONOUT$", "w", stdout);
+    if (unset(STD_ERROR_HANDLE)) std::freopen("CONOUT$", "w", stderr);
+}
+
 bool PlatformErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 void PlatformKillProcess() {

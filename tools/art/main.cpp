@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,8 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: vantaro_art [--images DIR] [--resources DIR] [--sounds DIR] [--sheet FILE]\n"
                  "  --images DIR     write machine.bmp, fruit.bmp, climb.bmp, btns.bmp\n"
-                 "  --resources DIR  write splash.bmp, lcd.bmp, lcdalpha.bmp and icon{16,32,48,128,192,256,512}.png\n"
+                 "  --resources DIR  write splash.bmp, lcd.bmp, lcdalpha.bmp, icon{16,32,48,128,192,256,512}.png and\n"
+                 "                   vantaro.ico (Windows)\n"
                  "  --sounds DIR     WAV files to show on the contact sheet\n"
                  "  --sheet FILE     write a contact sheet PNG of everything\n");
 }
@@ -80,6 +83,44 @@ std::vector<std::string> IconPaths(const std::string& dir) {
     return paths;
 }
 
+// The Windows program's icon: the PNG icons of 16, 32, 48 and 256 pixels in
+// one .ico file (a header, a directory entry each, then each PNG whole, as
+// Windows Vista and later read them).
+bool WriteIco(const std::vector<std::string>& icons, const std::string& path) {
+    std::vector<std::string> images;
+    std::vector<int> sizes;
+    for (size_t i = 0; i < icons.size(); ++i) {
+        const int size = icon::kSizes[i];
+        if (size != 16 && size != 32 && size != 48 && size != 256) continue;
+        std::ifstream in(icons[i], std::ios::binary);
+        images.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (images.back().empty()) return false;
+        sizes.push_back(size);
+    }
+    std::string ico;
+    auto put = [&ico](uint32_t value, int bytes) {
+        for (int b = 0; b < bytes; ++b) ico += static_cast<char>(value >> (8 * b));
+    };
+    put(0, 2);
+    put(1, 2);  // an icon
+    put(static_cast<uint32_t>(images.size()), 2);
+    uint32_t offset = 6 + 16 * static_cast<uint32_t>(images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        put(sizes[i] == 256 ? 0 : sizes[i], 1);  // 0 stands for 256
+        put(sizes[i] == 256 ? 0 : sizes[i], 1);
+        put(0, 2);   // no palette, reserved
+        put(1, 2);   // planes
+        put(32, 2);  // bits per pixel
+        put(static_cast<uint32_t>(images[i].size()), 4);
+        put(offset, 4);
+        offset += static_cast<uint32_t>(images[i].size());
+    }
+    for (const std::string& image : images) ico += image;
+    std::ofstream out(path, std::ios::binary);
+    out << ico;
+    return static_cast<bool>(out.flush());
+}
+
 bool WriteAll(const ReducedSet& set, const Options& o, std::vector<std::string>& icons) {
     bool ok = true;
     std::error_code error;
@@ -104,6 +145,13 @@ bool WriteAll(const ReducedSet& set, const Options& o, std::vector<std::string>&
                 std::fprintf(stderr, "vantaro_art: cannot write %s\n", icons[i].c_str());
                 ok = false;
             }
+        }
+    }
+    if (ok && !o.resources.empty()) {
+        const std::string ico = (std::filesystem::path(o.resources) / "vantaro.ico").string();
+        if (!WriteIco(icons, ico)) {
+            std::fprintf(stderr, "vantaro_art: cannot write %s\n", ico.c_str());
+            ok = false;
         }
     }
     return ok;
