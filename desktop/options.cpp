@@ -39,13 +39,22 @@ const char* UsageText() {
            "Keys: mouse or touch press the buttons; 1-4 HOLD/NUDGE; Space SPIN; C Coin;\n"
            "R RANDOM; G GAMBLE; Enter COLLECT; H high scores; P pay table; Q or Esc abandon\n"
            "the game; Ctrl+Q first HOLD; Ctrl+A about; M mute; - and = volume; F11 full\n"
+#ifdef _WIN32
+           "screen. Gamepad: A confirms, B goes back (see README.txt).\n"
+           "\n"
+           "The window's size and full screen, mute and the volume are kept from run to\n"
+           "run in %APPDATA%\\Vantaro\\settings.ini; --scale, --fullscreen and --mute\n"
+           "hold for one run and are not kept. High scores live in --data-dir, else\n"
+           "%VANTARO_DATA_DIR%, else %APPDATA%\\Vantaro.\n";
+#else
            "screen. Gamepad: A confirms, B goes back (see man 6 vantaro).\n"
            "\n"
-           "The window's scale and full screen, mute and the volume are kept from run to\n"
+           "The window's size and full screen, mute and the volume are kept from run to\n"
            "run in $XDG_CONFIG_HOME/vantaro/settings.ini (else ~/.config/vantaro/);\n"
            "--scale, --fullscreen and --mute hold for one run and are not kept.\n"
            "High scores live in --data-dir, else $VANTARO_DATA_DIR, else\n"
            "$XDG_DATA_HOME/vantaro, else ~/.local/share/vantaro.\n";
+#endif
 }
 
 // A whole number from lo to hi; false for anything else.
