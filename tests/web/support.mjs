@@ -166,11 +166,15 @@ export async function waitForScreen(page, name, timeoutMs = 60000) {
 }
 
 // Waits until the game, having taken what was given, waits for input again.
+// The page wakes a sleeping game for input in a task of its own (a timeout
+// of 0 ms): a look from a task queued after the input has come finds the
+// game woken, and either busy with it or waiting again.
 export async function settle(page, timeoutMs = 60000) {
-  await sleep(250);
   const end = Date.now() + timeoutMs;
   while (Date.now() < end) {
-    if (await page.evaluate(() => window.vantaro.waiting())) return;
+    const waiting = await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 0))
+      .then(() => window.vantaro.waiting()));
+    if (waiting) return;
     await sleep(50);
   }
   throw new Error('the game never came back to wait for input');
