@@ -11,8 +11,8 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  COIN, DESKTOP, ENGINES, HOLD, PHONE, PLAIN_HOST, SLOW_START, SPIN, engineMissing, framePng, headlessSteps, launch,
-  openGame, playAndSave, serveSite, settle, state, tableNames, tap, waitForScreen,
+  COIN, DESKTOP, ENGINES, FAST_CLOCK, HOLD, PHONE, PLAIN_HOST, SLOW_START, SPIN, engineMissing, framePng, headlessSteps,
+  launch, openGame, playAndSave, serveSite, settle, state, tableNames, tap, waitForScreen,
 } from './support.mjs';
 
 // Chromium plays its full round elsewhere and lays the page out here for
@@ -49,6 +49,8 @@ const seeded = [COIN, SPIN, HOLD[0], COIN, SPIN];
 test('the page in every engine', async (t) => {
   const server = await serveSite();
   const slow = await serveSite(undefined, {}, { head: SLOW_START });
+  // For the steps about scores and tabs, the game at eight times the speed.
+  const fast = await serveSite(undefined, {}, { head: FAST_CLOCK });
   const reference = {};
   try {
     const missing = engineMissing('chromium');
@@ -73,7 +75,7 @@ test('the page in every engine', async (t) => {
         const taps = engine === 'webkit' ? 'clicks' : 'taps';
         // A phone's: three device pixels to the CSS pixel (WebKit takes it
         // for the whole browser).
-        const browser = await launch(engine, { scale: PHONE.deviceScaleFactor, plainServer: server });
+        const browser = await launch(engine, { scale: PHONE.deviceScaleFactor, plainServer: fast });
         e.diagnostic(await browser.version());
         // A step that fails leaves no tab behind to hold the game from the
         // next; the tab the browser opened with stays (Firefox keeps its
@@ -117,7 +119,7 @@ test('the page in every engine', async (t) => {
           });
 
           await e.test('a score saved is in the table after a reload', async () => {
-            const page = await openGame(browser, server.url + '?tick=14');
+            const page = await openGame(browser, fast.url + '?tick=14');
             await playAndSave(page, 'KEPT');
             await waitForScreen(page, 'table');
             await page.reload({ waitUntil: 'load' });
@@ -129,9 +131,9 @@ test('the page in every engine', async (t) => {
           // a second tab waits for the first; without them both would play,
           // which the plain-http host below shows.
           await e.test('one tab plays: a second waits, and takes over once the first is closed', async () => {
-            const first = await openGame(browser, server.url);
+            const first = await openGame(browser, fast.url);
             assert.equal(await first.evaluate(() => Boolean(navigator.locks)), true, 'Web Locks');
-            const second = await openGame(browser, server.url, { waitForMachine: false });
+            const second = await openGame(browser, fast.url, { waitForMachine: false });
             await second.waitForSelector('#elsewhere:not([hidden])');
             assert.equal(await state(second), null);
             await second.click('#take-over');
@@ -141,7 +143,7 @@ test('the page in every engine', async (t) => {
 
           await e.test('on a plain-http host, without Web Locks, two tabs both play and both scores are kept',
             async () => {
-              const plain = `http://${PLAIN_HOST}:${server.port}/?tick=14`;
+              const plain = `http://${PLAIN_HOST}:${fast.port}/?tick=14`;
               const tabs = [await openGame(browser, plain), await openGame(browser, plain)];
               assert.equal(await tabs[0].evaluate(() => Boolean(navigator.locks) || window.isSecureContext), false);
               for (const [i, name] of ['AAA', 'BBB'].entries()) {
@@ -170,5 +172,6 @@ test('the page in every engine', async (t) => {
   } finally {
     await server.close();
     await slow.close();
+    await fast.close();
   }
 });

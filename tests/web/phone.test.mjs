@@ -8,7 +8,7 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  COIN, SPIN, launch, openGame, playAndSave, serveSite, settle, sleep, state, tap, waitForScreen,
+  COIN, FAST_CLOCK, SPIN, launch, openGame, playAndSave, serveSite, settle, sleep, state, tap, waitForScreen,
 } from './support.mjs';
 
 export const SIZES = [
@@ -40,7 +40,8 @@ const apart = (a, b) => Math.max(b.left - a.right, a.left - b.right, b.top - a.b
 const inside = (r, v) => r.left >= 0 && r.top >= 0 && r.right <= v.width + 0.5 && r.bottom <= v.height + 0.5;
 
 test('the page in a player\'s hand', async (t) => {
-  const server = await serveSite();
+  // The game at eight times the speed: the page around it is what is tested.
+  const server = await serveSite(undefined, {}, { head: FAST_CLOCK });
   const browser = await launch();
   try {
     await t.test('every side button holds its label and a finger, with room between, off the frame', async () => {
