@@ -50,7 +50,8 @@ test('the page in a player\'s hand', async (t) => {
         for (const muted of [false, true]) {
           if (muted) {
             await page.tap('#mute');
-            await sleep(300);
+            await page.waitForFunction(() => document.getElementById('mute').getAttribute('aria-pressed') === 'true',
+              { timeout: 300 }).catch(() => {});
           }
           const { viewport, canvas, buttons } = await placesOf(page);
           assert.ok(inside(canvas, viewport), `${size.name}: the frame leaves the screen`);
@@ -109,7 +110,7 @@ test('the page in a player\'s hand', async (t) => {
       assert.match(await hint(), /Tap COIN/, 'a credit alone is no spin');
       await tap(page, SPIN);
       await settle(page);
-      await sleep(1800);
+      await page.waitForFunction(() => document.getElementById('hint').hidden, { timeout: 1800 }).catch(() => {});
       assert.equal(await hint(), '');
       await page.reload({ waitUntil: 'load' });
       await waitForScreen(page, 'machine');

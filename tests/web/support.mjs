@@ -255,6 +255,35 @@ export function headlessSteps(tick, taps) {
   }
 }
 
+// The settings file as the page has stored it for the next visit: the
+// folder's database, an entry per file under its full path. waitForSettings
+// waits until it has every line given.
+const storedSettings = (page) => page.evaluate(() => new Promise((resolve) => {
+  const open = indexedDB.open('/config');
+  open.onerror = () => resolve('');
+  open.onsuccess = () => {
+    const db = open.result;
+    const done = (text) => {
+      db.close();
+      resolve(text);
+    };
+    if (!db.objectStoreNames.contains('FILE_DATA')) return done('');
+    const get = db.transaction('FILE_DATA').objectStore('FILE_DATA').get('/config/vantaro/settings.ini');
+    get.onsuccess = () => done(get.result ? new TextDecoder().decode(get.result.contents) : '');
+    get.onerror = () => done('');
+  };
+}));
+
+export async function waitForSettings(page, lines, timeoutMs = 10000) {
+  const end = Date.now() + timeoutMs;
+  for (;;) {
+    const stored = (await storedSettings(page)).split('\n');
+    if (lines.every((line) => stored.includes(line))) return;
+    if (Date.now() > end) throw new Error(`the stored settings lack ${lines.join(', ')}: ${stored.join(' ')}`);
+    await sleep(50);
+  }
+}
+
 // The high-score table as the page keeps it: the twelve names, best first.
 export async function tableNames(page) {
   const bytes = await page.evaluate(() => Array.from(Module.FS.readFile('/data/vantarohs.dat')));
