@@ -157,12 +157,16 @@ test('the page in every engine', async (t) => {
 
           await e.test('offline after one visit', async () => {
             const own = await serveSite();
-            const page = await openGame(browser, own.url);
-            assert.equal(await page.evaluate(() => 'serviceWorker' in navigator), true, 'service workers');
-            await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
-            await own.close();
-            await page.reload({ waitUntil: 'load' });
-            await waitForScreen(page, 'machine');
+            try {
+              const page = await openGame(browser, own.url);
+              assert.equal(await page.evaluate(() => 'serviceWorker' in navigator), true, 'service workers');
+              await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+              await own.close();
+              await page.reload({ waitUntil: 'load' });
+              await waitForScreen(page, 'machine');
+            } finally {
+              await own.close();  // a server left open would keep the tests from ending
+            }
           });
         } finally {
           await browser.close();
