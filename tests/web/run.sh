@@ -12,10 +12,10 @@
 #                               is there is not what package.json pins (the
 #                               tests do this first themselves)
 set -eu
-cd "$(dirname "$0")"
+here=$(cd "$(dirname "$0")" && pwd)
 install() {
     command -v npm >/dev/null || { echo "skipped: no npm"; exit 77; }
-    npm ls --silent >/dev/null 2>&1 || npm ci --no-audit --no-fund --silent
+    (cd "$here" && { npm ls --silent >/dev/null 2>&1 || npm ci --no-audit --no-fund --silent; })
 }
 if [ "${1:-}" = --install ]; then
     install
@@ -26,7 +26,10 @@ shift 2
 [ -f "$site/vantaro.wasm" ] || { echo "skipped: no site in $site (./dev web builds it)"; exit 77; }
 command -v node >/dev/null || { echo "skipped: no node"; exit 77; }
 [ -x /usr/bin/chromium ] || { echo "skipped: no chromium"; exit 77; }
+site=$(cd "$site" && pwd)
+case $game in /*) ;; *) game=$PWD/$game ;; esac
 install
+cd "$here"
 [ $# -gt 0 ] || set -- game.test.mjs storage.test.mjs release.test.mjs phone.test.mjs engines.test.mjs
 # The files side by side: their browsers mostly wait for the page.
-VANTARO_SITE=$(cd "$site" && pwd) VANTARO_GAME=$game exec node --test --test-concurrency=$# "$@"
+VANTARO_SITE=$site VANTARO_GAME=$game exec node --test --test-concurrency=$# "$@"
