@@ -31,5 +31,9 @@ case $game in /*) ;; *) game=$PWD/$game ;; esac
 install
 cd "$here"
 [ $# -gt 0 ] || set -- game.test.mjs storage.test.mjs release.test.mjs phone.test.mjs engines.test.mjs
-# The files side by side: their browsers mostly wait for the page.
-VANTARO_SITE=$site VANTARO_GAME=$game exec node --test --test-concurrency=$# "$@"
+# The files side by side: their browsers mostly wait for the page. A test
+# held up by a browser that stopped answering fails after five minutes,
+# named, and the run ends once every test has, whatever a dead browser left
+# behind.
+VANTARO_SITE=$site VANTARO_GAME=$game exec node --test --test-concurrency=$# --test-timeout=300000 \
+    --test-force-exit "$@"
