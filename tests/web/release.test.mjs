@@ -16,9 +16,12 @@ import { COIN, SITE, fastClock, launch, openGame as open, serveSite, settle, sle
 const SOURCE = fileURLToPath(new URL('../../', import.meta.url));
 
 // A copy of the site changed by change(dir), its worker written again by
-// the build's own step: the version and the digest of every file.
+// the build's own step: the version and the digest of every file. The copy
+// holds the files themselves, never links to the site's, so that a site
+// reached through a link (build-web/site linked to another tree's) is left
+// as it was.
 function release(from, dir, change) {
-  cpSync(from, dir, { recursive: true });
+  cpSync(from, dir, { recursive: true, dereference: true });
   change(dir);
   writeWorker(dir);
   return worker(dir);
