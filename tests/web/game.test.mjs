@@ -5,8 +5,8 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  COIN, COLLECT, FIRST_ANSWER, HOLD, SLOW_START, SPIN, TABLE_EXIT, framePng, headlessSteps, launch, openGame, pointOf,
-  serveSite, settle, sleep, state, tableNames, tap, waitForScreen,
+  COIN, COLLECT, FIRST_ANSWER, HOLD, SLOW_START, SPIN, TABLE_EXIT, fastClock, framePng, headlessSteps, launch, openGame,
+  pointOf, serveSite, settle, state, tableNames, tap, waitForScreen, waitForSettings,
 } from './support.mjs';
 
 const RANDOM = [199, 233];
@@ -70,7 +70,8 @@ test('the browser game', async (t) => {
       assert.deepEqual(after.reels.map((r) => r.position), [9, 9, 6, 2]);  // as tick 21's first spin lands
       for (const [press, muted] of [[() => page.keyboard.press('m'), true], [() => page.tap('#mute'), false]]) {
         await press();
-        await sleep(300);
+        await within(page, 300, (m) => document.getElementById('mute').getAttribute('aria-pressed') === String(m),
+          muted);
         assert.equal(await page.evaluate(() => window.vantaro.muted()), muted);
         assert.equal(await page.$eval('#mute', (b) => b.getAttribute('aria-pressed')), String(muted));
       }
@@ -79,6 +80,7 @@ test('the browser game', async (t) => {
       // picture, for two seconds, and comes back with the next visit.
       for (const key of ['-', '=', '-', '-', '-']) await page.keyboard.press(key);
       await page.waitForFunction(() => window.vantaro.status() === 'Volume 70%', { timeout: 5000 });
+      const shownAt = Date.now();
       assert.equal(await page.evaluate(() => window.vantaro.volume()), 7);
       const [frame, shown] = await Promise.all(['#canvas', '#status'].map((id) => page.$eval(id, (e) => {
         const r = e.getBoundingClientRect();
@@ -86,17 +88,18 @@ test('the browser game', async (t) => {
       })));
       assert.ok(shown.bottom <= frame.top || shown.top >= frame.bottom || shown.right <= frame.left
         || shown.left >= frame.right, 'the status lies over the frame');
-      await sleep(2500);
-      assert.equal(await page.evaluate(() => window.vantaro.status()), '');
+      await within(page, shownAt + 2500 - Date.now(), () => window.vantaro.status() === '');
+      assert.equal(await page.evaluate(() => window.vantaro.status()), '', 'the status 2.5 s after it showed');
       await page.keyboard.press('m');
       await page.waitForFunction(() => window.vantaro.status() === 'Sound off', { timeout: 5000 });
-      await sleep(500);  // the settings reach the browser's storage
+      await waitForSettings(page, ['mute=1', 'volume=70']);  // kept for the next visit
+      await page.evaluateOnNewDocument(fastClock);  // the next visit's splash need not take its time
       await page.reload({ waitUntil: 'load' });
       await waitForScreen(page, 'machine');
       assert.equal(await page.evaluate(() => window.vantaro.volume()), 7);
       assert.equal(await page.evaluate(() => window.vantaro.muted()), true);
       await page.keyboard.press('m');
-      await sleep(500);
+      await waitForSettings(page, ['mute=0']);  // as the next steps' visits want it
       await page.close();
     });
 
@@ -106,7 +109,8 @@ test('the browser game', async (t) => {
     // the table keeps it across a reload, and a second tab defers to the
     // first and then takes over with the same table.
     await t.test('a whole game to GAME OVER, its score saved and kept', async () => {
-      const page = await openGame(browser, server.url + '?tick=14');  // its first spin wins
+      // Its spins at eight times the speed: what it deals and keeps is the same.
+      const page = await openGame(browser, server.url + '?tick=14', { before: fastClock });  // its first spin wins
       let nudge = 0, saved = false;
       for (let move = 0; move < 500; move++) {
         await settle(page);
@@ -142,7 +146,7 @@ test('the browser game', async (t) => {
       await waitForScreen(page, 'table');
       assert.equal((await tableNames(page))[0], 'VAN');
 
-      const second = await openGame(browser, server.url, { waitForMachine: false });
+      const second = await openGame(browser, server.url, { waitForMachine: false, before: fastClock });
       await second.waitForSelector('#elsewhere:not([hidden])');
       assert.equal(await state(second), null);
       await second.tap('#take-over');
@@ -155,7 +159,7 @@ test('the browser game', async (t) => {
     });
 
     await t.test('installable: no installability errors, icons at their sizes', async () => {
-      const page = await openGame(browser, server.url);
+      const page = await openGame(browser, server.url, { before: fastClock });
       const session = await page.createCDPSession();
       const { installabilityErrors } = await session.send('Page.getInstallabilityErrors');
       assert.deepEqual(installabilityErrors, []);
@@ -175,7 +179,7 @@ test('the browser game', async (t) => {
     // After one visit the service worker holds the whole site: with the
     // server gone, a reload still starts the game.
     await t.test('offline after one visit', async () => {
-      const page = await openGame(browser, server.url);
+      const page = await openGame(browser, server.url, { before: fastClock });
       await page.evaluate(() => navigator.serviceWorker.ready);
       await server.close();
       await page.reload({ waitUntil: 'load' });
@@ -187,6 +191,12 @@ test('the browser game', async (t) => {
     await server.close().catch(() => {});
   }
 });
+
+// Waits at most ms for fn(...args) to hold in the page; what holds then is
+// the caller's to check.
+async function within(page, ms, fn, ...args) {
+  await page.waitForFunction(fn, { timeout: Math.max(1, ms) }, ...args).catch(() => {});
+}
 
 async function screenTitle(page) {
   return JSON.parse(await state(page)).title;

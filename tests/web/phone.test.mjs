@@ -8,7 +8,7 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  COIN, SPIN, launch, openGame, playAndSave, serveSite, settle, sleep, state, tap, waitForScreen,
+  COIN, FAST_CLOCK, SPIN, launch, openGame, playAndSave, serveSite, settle, sleep, state, tap, waitForScreen,
 } from './support.mjs';
 
 export const SIZES = [
@@ -40,7 +40,8 @@ const apart = (a, b) => Math.max(b.left - a.right, a.left - b.right, b.top - a.b
 const inside = (r, v) => r.left >= 0 && r.top >= 0 && r.right <= v.width + 0.5 && r.bottom <= v.height + 0.5;
 
 test('the page in a player\'s hand', async (t) => {
-  const server = await serveSite();
+  // The game at eight times the speed: the page around it is what is tested.
+  const server = await serveSite(undefined, {}, { head: FAST_CLOCK });
   const browser = await launch();
   try {
     await t.test('every side button holds its label and a finger, with room between, off the frame', async () => {
@@ -49,7 +50,8 @@ test('the page in a player\'s hand', async (t) => {
         for (const muted of [false, true]) {
           if (muted) {
             await page.tap('#mute');
-            await sleep(300);
+            await page.waitForFunction(() => document.getElementById('mute').getAttribute('aria-pressed') === 'true',
+              { timeout: 300 }).catch(() => {});
           }
           const { viewport, canvas, buttons } = await placesOf(page);
           assert.ok(inside(canvas, viewport), `${size.name}: the frame leaves the screen`);
@@ -108,7 +110,7 @@ test('the page in a player\'s hand', async (t) => {
       assert.match(await hint(), /Tap COIN/, 'a credit alone is no spin');
       await tap(page, SPIN);
       await settle(page);
-      await sleep(1800);
+      await page.waitForFunction(() => document.getElementById('hint').hidden, { timeout: 1800 }).catch(() => {});
       assert.equal(await hint(), '');
       await page.reload({ waitUntil: 'load' });
       await waitForScreen(page, 'machine');

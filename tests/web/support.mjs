@@ -137,6 +137,35 @@ export const SLOW_START = `<script>
 })();
 </script>`;
 
+// The game's clock eight times as fast as the real one: its readings of the
+// time go on eight times as fast, and its waits for the time last an eighth
+// as long, so that spins, fades and counting take an eighth of the time.
+// What the game deals does not change (it goes by its clock, not by how
+// many frames it draws); the page's own timers (its storage's limits, the
+// hint's looks, the screen's idle time) keep the real time. For the steps
+// that are not about the time itself: run before the page's own scripts
+// (openGame's before, or serveSite's head as FAST_CLOCK).
+export function fastClock() {
+  const SPEED = 8;
+  const now = performance.now.bind(performance), start = now();
+  performance.now = () => start + (now() - start) * SPEED;
+  // The game's waits are the page's sleep, which the page hands the
+  // program in its Module.
+  let module, fast = null;
+  Object.defineProperty(window, 'Module', {
+    configurable: true,
+    get: () => module,
+    set: (m) => {
+      if (m && m.vantaroPage && m.vantaroPage.sleep !== fast) {
+        const sleep = m.vantaroPage.sleep;
+        fast = m.vantaroPage.sleep = (ms) => sleep(ms > 0 ? ms / SPEED : ms);
+      }
+      module = m;
+    },
+  });
+}
+export const FAST_CLOCK = `<script>(${fastClock})();</script>`;
+
 // browser: a browser, or one of its contexts (a profile of its own).
 export async function openGame(browser, url, { viewport = PHONE, waitForMachine = true, before } = {}) {
   const page = await browser.newPage();
@@ -166,11 +195,15 @@ export async function waitForScreen(page, name, timeoutMs = 60000) {
 }
 
 // Waits until the game, having taken what was given, waits for input again.
+// The page wakes a sleeping game for input in a task of its own (a timeout
+// of 0 ms): a look from a task queued after the input has come finds the
+// game woken, and either busy with it or waiting again.
 export async function settle(page, timeoutMs = 60000) {
-  await sleep(250);
   const end = Date.now() + timeoutMs;
   while (Date.now() < end) {
-    if (await page.evaluate(() => window.vantaro.waiting())) return;
+    const waiting = await page.evaluate(() => new Promise((resolve) => setTimeout(resolve, 0))
+      .then(() => window.vantaro.waiting()));
+    if (waiting) return;
     await sleep(50);
   }
   throw new Error('the game never came back to wait for input');
@@ -219,6 +252,35 @@ export function headlessSteps(tick, taps) {
     }));
   } finally {
     rmSync(folder, { recursive: true, force: true });
+  }
+}
+
+// The settings file as the page has stored it for the next visit: the
+// folder's database, an entry per file under its full path. waitForSettings
+// waits until it has every line given.
+const storedSettings = (page) => page.evaluate(() => new Promise((resolve) => {
+  const open = indexedDB.open('/config');
+  open.onerror = () => resolve('');
+  open.onsuccess = () => {
+    const db = open.result;
+    const done = (text) => {
+      db.close();
+      resolve(text);
+    };
+    if (!db.objectStoreNames.contains('FILE_DATA')) return done('');
+    const get = db.transaction('FILE_DATA').objectStore('FILE_DATA').get('/config/vantaro/settings.ini');
+    get.onsuccess = () => done(get.result ? new TextDecoder().decode(get.result.contents) : '');
+    get.onerror = () => done('');
+  };
+}));
+
+export async function waitForSettings(page, lines, timeoutMs = 10000) {
+  const end = Date.now() + timeoutMs;
+  for (;;) {
+    const stored = (await storedSettings(page)).split('\n');
+    if (lines.every((line) => stored.includes(line))) return;
+    if (Date.now() > end) throw new Error(`the stored settings lack ${lines.join(', ')}: ${stored.join(' ')}`);
+    await sleep(50);
   }
 }
 
