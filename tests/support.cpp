@@ -10,7 +10,6 @@
 #include "gfx/display.h"
 #include "platform/headless/headless.h"
 #include "platform/os/files.h"
-#include "platform/os/text.h"
 #include "platform/platform.h"
 
 void StartHeadless(uint32_t startTick) {
@@ -46,10 +45,12 @@ static const bool DataFolderSet = [] {
 
 namespace {
 
-// A path as the system takes it, from the UTF-8 the tests hold, and back.
+// A path as the system takes it, from the UTF-8 the tests hold, and back:
+// on Windows by the C++ library's own conversion, not the platform's, which
+// is under test.
 std::filesystem::path SystemPath(const std::string& path) {
 #ifdef _WIN32
-    return platform::Wide(path.c_str());
+    return std::u8string(path.begin(), path.end());
 #else
     return path;
 #endif
@@ -57,7 +58,8 @@ std::filesystem::path SystemPath(const std::string& path) {
 
 std::string Utf8(const std::filesystem::path& path) {
 #ifdef _WIN32
-    return platform::Narrow(path.c_str());
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
 #else
     return path.string();
 #endif

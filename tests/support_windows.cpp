@@ -8,17 +8,26 @@
 #include <cwctype>
 #include <filesystem>
 
-#include "platform/os/text.h"
 #include "tests/system.h"
-
-using platform::Narrow;
-using platform::Wide;
 
 const char* const SETTINGS_HOME = "APPDATA";
 
 const char* const TEMP_HOME = "TMP";
 
 std::string SettingsFileIn(const std::string& home) { return home + "/Vantaro/settings.ini"; }
+
+namespace {
+
+// UTF-8 as the system's UTF-16, by the system's own conversion (not the
+// platform's, which is under test).
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
+}  // namespace
 
 int setenv(const char* name, const char* value, int overwrite) {
     if (!overwrite && std::getenv(name)) return 0;
@@ -84,11 +93,11 @@ std::wstring NameOf(const std::wstring& entry) { return Upper(entry.substr(0, en
 // CreateProcessW would have it.
 std::wstring EnvironmentBlock(const std::vector<std::string>& env) {
     std::vector<std::wstring> entries;
-    for (const std::string& e : env) entries.push_back(Wide(e.c_str()));
+    for (const std::string& e : env) entries.push_back(Wide(e));
     if (wchar_t* own = GetEnvironmentStringsW()) {
         for (const wchar_t* e = own; *e; e += wcslen(e) + 1) {
             const std::wstring name = NameOf(e);
-            if (std::none_of(env.begin(), env.end(), [&](const std::string& g) { return NameOf(Wide(g.c_str())) == name; }))
+            if (std::none_of(env.begin(), env.end(), [&](const std::string& g) { return NameOf(Wide(g)) == name; }))
                 entries.push_back(e);
         }
         FreeEnvironmentStringsW(own);
@@ -177,7 +186,7 @@ bool Send(const PROCESS_INFORMATION& child, int signal) {
 
 }  // namespace
 
-bool MakeNonRegular(const std::string& path) { return CreateDirectoryW(Wide(path.c_str()).c_str(), nullptr) != 0; }
+bool MakeNonRegular(const std::string& path) { return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
 
 void RemoveOnExit(const std::string& folder) {
     if (TempFolders().empty()) std::atexit(RemoveTempFolders);
@@ -191,7 +200,7 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
     const std::string outPath = folder + "/out", errPath = folder + "/err";
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     auto create = [&inherited](const std::string& path) {
-        return CreateFileW(Wide(path.c_str()).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        return CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     STARTUPINFOW startup = {};
@@ -201,7 +210,7 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
     startup.hStdError = create(errPath);
     if (signal == SIGINT) ShareConsole();
     std::wstring command;
-    for (const std::string& a : argv) command += (command.empty() ? L"" : L" ") + Quoted(Wide(a.c_str()));
+    for (const std::string& a : argv) command += (command.empty() ? L"" : L" ") + Quoted(Wide(a));
     std::wstring environment = EnvironmentBlock(env);
     PROCESS_INFORMATION child = {};
     const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
