@@ -247,12 +247,16 @@ Reply Send(const std::string& line) {
 
 }  // namespace
 
-bool InstanceClaim(const std::string& name, InstanceHandler handler) {
+std::string InstanceSocketName(const std::string& name) {
     uint64_t hash = 1469598103934665603ull;  // FNV-1a of the instance name
     for (unsigned char ch : name) hash = (hash ^ ch) * 1099511628211ull;
     wchar_t hex[17];
     std::swprintf(hex, 17, L"%016llx", static_cast<unsigned long long>(hash));
-    PipeName = L"\\\\.\\pipe\\vantaro-" + OwnUser() + L"-" + hex;
+    return Narrow((L"\\\\.\\pipe\\vantaro-" + OwnUser() + L"-" + hex).c_str());
+}
+
+bool InstanceClaim(const std::string& name, InstanceHandler handler) {
+    PipeName = Wide(InstanceSocketName(name).c_str());
     First = NewInstance(true);
     if (First == INVALID_HANDLE_VALUE) {
         if (GetLastError() != ERROR_ACCESS_DENIED && GetLastError() != ERROR_PIPE_BUSY) return true;
