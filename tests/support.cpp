@@ -23,6 +23,26 @@ void StartHeadless(uint32_t startTick) {
     SetPixelFormatFlags(0x80);
 }
 
+namespace {
+
+// Made at its first use, which may come from another file's start-up, and
+// so gone only after RemoveTempFolders, registered after it, has run.
+std::vector<std::string>& TempFolders() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+void RemoveTempFolders() {
+    if (!std::getenv("VANTARO_KEEP_TEST_FILES")) RemoveFolders(TempFolders());
+}
+
+void RemoveOnExit(const std::string& folder) {
+    if (TempFolders().empty()) std::atexit(RemoveTempFolders);
+    TempFolders().push_back(folder);
+}
+
+}  // namespace
+
 std::string MakeTempFolder() {
     std::string error;
     const std::string folder = PlatformMakeTempFolder("vantaro-test-", &error);

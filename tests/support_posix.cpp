@@ -21,36 +21,17 @@ const char* const TEMP_HOME = "TMPDIR";
 
 std::string SettingsFileIn(const std::string& home) { return home + "/vantaro/settings.ini"; }
 
-namespace {
+bool MakeNonRegular(const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; }
 
-// Made at its first use, which may come from another file's start-up, and
-// so gone only after RemoveTempFolders, registered after it, has run.
-std::vector<std::string>& TempFolders() {
-    static std::vector<std::string> folders;
-    return folders;
-}
-
-// Every folder a test made goes when the test program ends, whatever a test
-// did to its permissions or however long its paths.
-void RemoveTempFolders() {
-    if (std::getenv("VANTARO_KEEP_TEST_FILES")) return;
+void RemoveFolders(std::vector<std::string> folders) {
     std::string script = "chmod -R u+rwx -- \"$@\" 2>/dev/null; rm -rf -- \"$@\"";
     std::string sh = "sh", c = "-c";
     std::vector<char*> args = {sh.data(), c.data(), script.data(), sh.data()};
-    for (std::string& folder : TempFolders()) args.push_back(folder.data());
+    for (std::string& folder : folders) args.push_back(folder.data());
     args.push_back(nullptr);
     pid_t pid;
     int status;
     if (posix_spawnp(&pid, "sh", nullptr, nullptr, args.data(), environ) == 0) waitpid(pid, &status, 0);
-}
-
-}  // namespace
-
-bool MakeNonRegular(const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; }
-
-void RemoveOnExit(const std::string& folder) {
-    if (TempFolders().empty()) std::atexit(RemoveTempFolders);
-    TempFolders().push_back(folder);
 }
 
 RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutSeconds,

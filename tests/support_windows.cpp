@@ -44,26 +44,6 @@ int unsetenv(const char* name) {
 
 namespace {
 
-// Made at its first use, which may come from another file's start-up, and
-// so gone only after RemoveTempFolders, registered after it, has run.
-std::vector<std::string>& TempFolders() {
-    static std::vector<std::string> folders;
-    return folders;
-}
-
-// Every folder a test made goes when the test program ends, read-only
-// files in it too.
-void RemoveTempFolders() {
-    if (std::getenv("VANTARO_KEEP_TEST_FILES")) return;
-    for (const std::string& folder : TempFolders()) {
-        std::error_code error;
-        for (std::filesystem::recursive_directory_iterator e(folder, error), end; !error && e != end;
-             e.increment(error))
-            SetFileAttributesW(e->path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(folder, error);
-    }
-}
-
 // An argument as CommandLineToArgvW and the C runtime read it back.
 std::wstring Quoted(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) return argument;
@@ -188,9 +168,14 @@ bool Send(const PROCESS_INFORMATION& child, int signal) {
 
 bool MakeNonRegular(const std::string& path) { return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
 
-void RemoveOnExit(const std::string& folder) {
-    if (TempFolders().empty()) std::atexit(RemoveTempFolders);
-    TempFolders().push_back(folder);
+void RemoveFolders(std::vector<std::string> folders) {
+    for (const std::string& folder : folders) {
+        std::error_code error;
+        for (std::filesystem::recursive_directory_iterator e(Wide(folder), error), end; !error && e != end;
+             e.increment(error))
+            SetFileAttributesW(e->path().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only ones too
+        std::filesystem::remove_all(Wide(folder), error);
+    }
 }
 
 RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutSeconds,

@@ -35,7 +35,8 @@ extern const char* const TEMP_HOME;
 // whatever is in it when the test program ends (VANTARO_KEEP_TEST_FILES
 // keeps it for a look).
 std::string MakeTempFolder();
-void RemoveOnExit(const std::string& folder);
+// The folders and all in them, whatever a test did to their permissions.
+void RemoveFolders(std::vector<std::string> folders);
 // The test program's own data folder (VANTARO_DATA_DIR, set as it starts):
 // tests that point the variable elsewhere put it back to this.
 const std::string& TestDataFolder();

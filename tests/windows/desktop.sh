@@ -17,11 +17,6 @@ export VANTARO_DATA_DIR=$tmp/data
 cd "$tmp"
 
 fail() { echo "FAIL: $*"; echo "--- the first copy's output:"; tr -d '\r' <"$tmp/first.log"; exit 1; }
-# wait_for PATTERN: up to 30 s for a line in the first copy's output
-wait_for() {
-    for i in $(seq 300); do grep -q "$1" "$tmp/first.log" 2>/dev/null && return 0; sleep 0.1; done
-    return 1
-}
 
 # A table with a score in it, which the game must leave as it is.
 mkdir "$VANTARO_DATA_DIR"
@@ -31,15 +26,8 @@ cp "$VANTARO_DATA_DIR/vantarohs.dat" table
 
 VANTARO_TRACE=1 win "$1/vantaro.exe" --mute --scale 2 >"$tmp/first.log" 2>&1 &
 first=$!
-window=""
-for i in $(seq 300); do
-    window=$(xdotool search --onlyvisible --name '^Vantaro$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && break
-    kill -0 $first 2>/dev/null || fail "the game ended before its window appeared"
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window titled Vantaro appeared"
-wait_for "window 480x640 at scale 2" || fail "the window did not open at scale 2"
+game_window $first
+wait_for first.log "window 480x640 at scale 2" || fail "the window did not open at scale 2"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "the window is ${WIDTH}x$HEIGHT, not 480x640"
 
@@ -48,7 +36,7 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove --window "$window" 399 421
 sleep 0.5
 xdotool click 1
-wait_for "stylus down 199 210" || fail "the click on Coin did not arrive as a tap at (199, 210)"
+wait_for first.log "stylus down 199 210" || fail "the click on Coin did not arrive as a tap at (199, 210)"
 
 win "$1/vantaro.exe" --mute >second.out 2>second.log
 status=$?
@@ -56,7 +44,7 @@ status=$?
 said=$(cat second.out second.log | tr -d '\r')
 [ "$said" = "vantaro: Vantaro is already running; brought it to the front" ] ||
     { echo "$said"; fail "the second copy did not say (only) that it handed over"; }
-wait_for "another copy asks: post 1124" || fail "the first copy was not asked to present"
+wait_for first.log "another copy asks: post 1124" || fail "the first copy was not asked to present"
 grep -q "another copy asks: raise" "$tmp/first.log" || fail "the first copy was not raised"
 kill -0 $first 2>/dev/null || fail "the first copy ended when the second handed over"
 

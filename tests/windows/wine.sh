@@ -7,6 +7,7 @@
 #                                     folder. At exit Wine's processes in the
 #                                     prefix, the X server and $tmp go.
 #   win PROGRAM [ARGUMENT]...         runs a Windows program
+. "$(dirname "$0")/../x_server.sh"
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 skip() { echo "skipped: $*"; exit 77; }
@@ -21,12 +22,8 @@ wine_start() {
     # Quiet: no debug channels, and no sound drivers to complain of a missing device.
     export WINEDEBUG=-all WINEDLLOVERRIDES="winealsa.drv,winepulse.drv=d"
     tmp=$(mktemp -d)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-    xvfb=$!
-    trap '"$wineserver" -k 2>/dev/null; kill $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT
-    for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-    [ -s "$tmp/display" ] || { echo "FAIL: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
-    export DISPLAY=:$(cat "$tmp/display")
+    trap '"$wineserver" -k 2>/dev/null; kill ${xvfb:-} 2>/dev/null; rm -rf "$tmp"' EXIT
+    start_x "$tmp" || { echo "FAIL: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
 }
 
 win() { "$wine64" "$@"; }
