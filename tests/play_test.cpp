@@ -4,10 +4,9 @@
 // ladder with taps placed against its lights.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <tuple>
 
@@ -18,6 +17,7 @@
 #include "game/reels.h"
 #include "game/spin.h"
 #include "gfx/display.h"
+#include "platform/os/folders.h"
 #include "platform/platform.h"
 #include "tests/machine_fixture.h"
 
@@ -565,12 +565,10 @@ TEST_F(Ladder, ACloseRequestCollectsAndThenClosesTheProgram) {
 TEST_F(Ladder, MissingOrWrongPicturesReturnTheStake) {
     if (!std::getenv("VANTARO_LADDER_WITHOUT_PICTURES")) {
         const std::string folder = MakeTempFolder();
-        mkdir((folder + "/Images").c_str(), 0755);
-        const std::string self = folder + "/tests";
-        char exe[4096] = {};
-        ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
-        WriteFile(self, ReadFile(exe));
-        chmod(self.c_str(), 0755);
+        ASSERT_TRUE(MakeFolder(folder + "/Images"));
+        const std::filesystem::path exe = PlatformProgramFile(), self = folder / exe.filename();
+        std::error_code error;
+        ASSERT_TRUE(std::filesystem::copy_file(exe, self, error)) << error.message();
         // The picture spoilt, and what stands in its place (nothing: missing).
         const std::pair<std::string, const char*> rows[] = {
             {"climb.bmp", nullptr}, {"btns.bmp", nullptr}, {"climb.bmp", "btns.bmp"}};
@@ -583,7 +581,7 @@ TEST_F(Ladder, MissingOrWrongPicturesReturnTheStake) {
                               ReadFile(std::string(VANTARO_SOURCE_DIR) + "/Images/" + from));
             }
             // A ladder played after all would wait for ever for a tap.
-            RunResult r = ::Run({self, "--gtest_filter=Ladder.MissingOrWrongPicturesReturnTheStake"},
+            RunResult r = ::Run({self.string(), "--gtest_filter=Ladder.MissingOrWrongPicturesReturnTheStake"},
                                 {"VANTARO_LADDER_WITHOUT_PICTURES=1"}, 60);
             EXPECT_EQ(r.status, 0) << spoilt << " " << (standIn ? standIn : "missing") << "\n" << r.out << r.err;
             EXPECT_NE(r.out.find("[  PASSED  ] 1 test"), std::string::npos) << r.out;

@@ -24,37 +24,20 @@ for tool in Xvfb xdotool; do
     command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
+. "$(dirname "$0")/x_server.sh"
 tmp=$(mktemp -d)
-# Xvfb picks a free display number and writes it once it is ready; it does
-# not reset as the last client leaves, which refuses a game started just then.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb ${held:-} ${squatter:-} 2>/dev/null; [ -n "${first:-}" ] && kill -9 $first 2>/dev/null; rm -rf "$tmp"' EXIT
-for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { echo "FAIL: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
-export DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp/data VANTARO_TRACE=1 XDG_CONFIG_HOME=$tmp/config
+trap 'kill ${xvfb:-} ${held:-} ${squatter:-} 2>/dev/null; [ -n "${first:-}" ] && kill -9 $first 2>/dev/null; rm -rf "$tmp"' EXIT
+start_x "$tmp" || { echo "FAIL: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
+export VANTARO_DATA_DIR=$tmp/data VANTARO_TRACE=1 XDG_CONFIG_HOME=$tmp/config
 unset SDL_AUDIODRIVER                   # until the first game ends: the game's own choice
 export ASAN_OPTIONS=detect_leaks=0      # the X libraries keep what they allocate
 
 fail() { echo "FAIL: $*"; echo "--- game output:"; cat "$tmp/first.log" 2>/dev/null; exit 1; }
 
-# wait_for FILE PATTERN: up to 20 s for a line in the game's output
-wait_for() {
-    for i in $(seq 200); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
-    return 1
-}
-
 start() {  # start [OPTION]...: the game, its output in first.log
     "$game" "$@" >"$tmp/first.log" 2>&1 &
     first=$!
-    window=""
-    for i in $(seq 200); do
-        window=$(xdotool search --onlyvisible --name '^Vantaro$' 2>/dev/null | head -n 1)
-        [ -n "$window" ] && break
-        kill -0 $first 2>/dev/null || fail "the game ended before its window appeared"
-        sleep 0.1
-    done
-    [ -n "$window" ] || fail "no window titled Vantaro appeared"
+    game_window $first
 }
 
 finish() {  # finish WHAT STATUS: the game must end by itself with STATUS

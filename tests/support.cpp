@@ -1,26 +1,16 @@
 #include "tests/support.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <png.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "gfx/display.h"
 #include "platform/headless/headless.h"
+#include "platform/os/files.h"
 #include "platform/platform.h"
-
-extern char** environ;
 
 void StartHeadless(uint32_t startTick) {
     PlatformOptions options;
@@ -35,34 +25,29 @@ void StartHeadless(uint32_t startTick) {
 
 namespace {
 
-std::vector<std::string> TempFolders;
+// Made at its first use, which may come from another file's start-up, and
+// so gone only after RemoveTempFolders, registered after it, has run.
+std::vector<std::string>& TempFolders() {
+    static std::vector<std::string> folders;
+    return folders;
+}
 
-// Every folder a test made goes when the test program ends, whatever a test
-// did to its permissions or however long its paths; VANTARO_KEEP_TEST_FILES
-// keeps them for a look.
 void RemoveTempFolders() {
-    if (std::getenv("VANTARO_KEEP_TEST_FILES")) return;
-    std::string script = "chmod -R u+rwx -- \"$@\" 2>/dev/null; rm -rf -- \"$@\"";
-    std::string sh = "sh", c = "-c";
-    std::vector<char*> args = {sh.data(), c.data(), script.data(), sh.data()};
-    for (std::string& folder : TempFolders) args.push_back(folder.data());
-    args.push_back(nullptr);
-    pid_t pid;
-    int status;
-    if (posix_spawnp(&pid, "sh", nullptr, nullptr, args.data(), environ) == 0) waitpid(pid, &status, 0);
+    if (!std::getenv("VANTARO_KEEP_TEST_FILES")) RemoveFolders(TempFolders());
+}
+
+void RemoveOnExit(const std::string& folder) {
+    if (TempFolders().empty()) std::atexit(RemoveTempFolders);
+    TempFolders().push_back(folder);
 }
 
 }  // namespace
 
 std::string MakeTempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/vantaro-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    if (!mkdtemp(buffer.data())) return std::string();
-    if (TempFolders.empty()) std::atexit(RemoveTempFolders);
-    TempFolders.push_back(buffer.data());
-    return buffer.data();
+    std::string error;
+    const std::string folder = PlatformMakeTempFolder("vantaro-test-", &error);
+    if (!folder.empty()) RemoveOnExit(folder);
+    return folder;
 }
 
 const std::string& TestDataFolder() {
@@ -75,87 +60,71 @@ const std::string& TestDataFolder() {
 // ones from the start.
 static const bool DataFolderSet = [] {
     return setenv("VANTARO_DATA_DIR", TestDataFolder().c_str(), 1) == 0 &&
-           setenv("XDG_CONFIG_HOME", MakeTempFolder().c_str(), 1) == 0;
+           setenv(SETTINGS_HOME, MakeTempFolder().c_str(), 1) == 0;
 }();
 
+namespace {
+
+// A path as the system takes it, from the UTF-8 the tests hold, and back:
+// on Windows by the C++ library's own conversion, not the platform's, which
+// is under test.
+std::filesystem::path SystemPath(const std::string& path) {
+#ifdef _WIN32
+    return std::u8string(path.begin(), path.end());
+#else
+    return path;
+#endif
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return path.string();
+#endif
+}
+
+}  // namespace
+
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(SystemPath(path), std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(SystemPath(path), std::ios::binary);
     out << bytes;
 }
 
+bool MakeFolder(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::create_directory(SystemPath(path), error);
+}
+
+bool LinkOrCopy(const std::string& target, const std::string& name) {
+    std::error_code error;
+#ifdef _WIN32
+    std::filesystem::copy(SystemPath(target), SystemPath(name), std::filesystem::copy_options::recursive, error);
+#else
+    std::filesystem::create_symlink(target, name, error);
+#endif
+    return !error;
+}
+
 bool FileExists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
+    std::error_code error;
+    return std::filesystem::exists(SystemPath(path), error);
 }
 
 std::vector<std::string> ListFolder(const std::string& path) {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(path.c_str())) {
-        while (dirent* e = readdir(dir))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-        closedir(dir);
-    }
+    std::error_code error;
+    for (std::filesystem::directory_iterator e(SystemPath(path), error), end; !error && e != end; e.increment(error))
+        names.push_back(Utf8(e->path().filename()));
     return names;
-}
-
-RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutSeconds,
-              const std::string& signalWhen, int signal) {
-    RunResult result;
-    const std::string folder = MakeTempFolder();
-    const std::string outPath = folder + "/out", errPath = folder + "/err";
-    std::vector<std::string> environment = env;  // replacing the variables of the same name
-    for (char** e = environ; *e; ++e) {
-        const std::string name = std::string(*e).substr(0, std::string(*e).find('=') + 1);
-        if (std::none_of(env.begin(), env.end(), [&](const std::string& g) { return g.rfind(name, 0) == 0; }))
-            environment.push_back(*e);
-    }
-    std::vector<char*> args, envp;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid;
-    const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return result;
-
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (signal && ReadFile(errPath).find(signalWhen) != std::string::npos) {
-            kill(pid, signal);
-            signal = 0;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath);
-    return result;
-}
-
-std::string CopyGameInto(const std::string& folder) {
-    const std::string target = folder + "/vantaro";
-    WriteFile(target, ReadFile(VANTARO_GAME));
-    chmod(target.c_str(), 0755);
-    return target;
 }
 
 std::string WaveHeader(uint32_t rate, uint32_t dataBytes) {

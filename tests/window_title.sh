@@ -9,13 +9,11 @@ game=$1
 for tool in Xvfb openbox xdotool xprop; do
     command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
+. "$(dirname "$0")/x_server.sh"
 tmp=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb $wm ${pid:-} 2>/dev/null; rm -rf "$tmp"' EXIT
-for i in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=:$(cat "$tmp/display") VANTARO_DATA_DIR=$tmp/data XDG_CONFIG_HOME=$tmp/config
+trap 'kill ${xvfb:-} ${wm:-} ${pid:-} 2>/dev/null; rm -rf "$tmp"' EXIT
+start_x "$tmp" || { echo "FAIL: Xvfb did not start"; exit 1; }
+export VANTARO_DATA_DIR=$tmp/data XDG_CONFIG_HOME=$tmp/config
 export SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0
 openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
 wm=$!

@@ -53,8 +53,8 @@ void InstanceCarryOut(const std::string& request);
 // Stops listening and frees the name; never waits on a peer.
 void InstanceRelease();
 
-// The abstract socket address (without its leading NUL) that a name is
-// claimed at, for tests that play the peer (POSIX).
+// Where a name is claimed: the abstract socket address (without its leading
+// NUL), on Windows the named pipe's name; for tests that play the peer.
 std::string InstanceSocketName(const std::string& name);
 
 }  // namespace platform

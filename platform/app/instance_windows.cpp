@@ -1,7 +1,8 @@
 // One running copy per user and data folder on Windows: a named pipe.
 //
 // The first copy creates the pipe \\.\pipe\vantaro-<its user's SID>-<a hash
-// of the data folder> as its first instance, which no one else can then do,
+// of the data folder> as its first instance, which no one else can then do
+// (Wine does not keep to that: a copy first asks whether the pipe is there),
 // with a security descriptor that lets only its own user connect. A later
 // copy connects, checks that the process at the other end is of its own
 // user (anyone may create a pipe of any name first, and a pipe of another
@@ -91,20 +92,23 @@ struct Slot {
     HANDLE event = nullptr;
     OVERLAPPED io = {};
     enum { Connecting, Reading, Answered } state = Connecting;
+    bool connectedAtOnce = false;  // a peer was there before the slot listened
     ULONGLONG deadline = 0;
     char buffer[REQUEST_BYTES_MAX];
     std::string line;
 };
 
+// A peer that connected before the slot listened (since the instance was
+// made, or since its last peer was dropped) is connected at once, and then
+// the system has nothing to report through the slot's OVERLAPPED.
 void Listen(Slot& s) {
     s.state = Slot::Connecting;
     s.line.clear();
     ResetEvent(s.event);
     s.io = {};
     s.io.hEvent = s.event;
-    if (ConnectNamedPipe(s.pipe, &s.io)) {
-        SetEvent(s.event);
-    } else if (GetLastError() == ERROR_PIPE_CONNECTED) {
+    s.connectedAtOnce = ConnectNamedPipe(s.pipe, &s.io) || GetLastError() == ERROR_PIPE_CONNECTED;
+    if (s.connectedAtOnce) {
         SetEvent(s.event);
     } else if (GetLastError() != ERROR_IO_PENDING) {
         Sleep(10);  // a pipe that fails to connect is tried again, not spun on
@@ -132,7 +136,7 @@ void Step(Slot& s, InstanceHandler handler) {
     const bool done = GetOverlappedResult(s.pipe, &s.io, &n, FALSE);
     if (s.state == Slot::Connecting) {
         ULONG pid = 0;
-        if (!done && GetLastError() != ERROR_PIPE_CONNECTED) return Drop(s);
+        if (!done && !s.connectedAtOnce) return Drop(s);
         if (!GetNamedPipeClientProcessId(s.pipe, &pid) || UserOfProcess(pid) != OwnUser()) {
             PlatformTrace("a request from another user refused");
             return Drop(s);
@@ -247,15 +251,22 @@ Reply Send(const std::string& line) {
 
 }  // namespace
 
-bool InstanceClaim(const std::string& name, InstanceHandler handler) {
+std::string InstanceSocketName(const std::string& name) {
     uint64_t hash = 1469598103934665603ull;  // FNV-1a of the instance name
     for (unsigned char ch : name) hash = (hash ^ ch) * 1099511628211ull;
     wchar_t hex[17];
     std::swprintf(hex, 17, L"%016llx", static_cast<unsigned long long>(hash));
-    PipeName = L"\\\\.\\pipe\\vantaro-" + OwnUser() + L"-" + hex;
-    First = NewInstance(true);
+    return Narrow((L"\\\\.\\pipe\\vantaro-" + OwnUser() + L"-" + hex).c_str());
+}
+
+bool InstanceClaim(const std::string& name, InstanceHandler handler) {
+    PipeName = Wide(InstanceSocketName(name).c_str());
+    // Whether a pipe of the name is there is asked first: Wine lets a second
+    // process make a first instance all the same.
+    const bool named = WaitNamedPipeW(PipeName.c_str(), 1) || GetLastError() != ERROR_FILE_NOT_FOUND;
+    First = named ? INVALID_HANDLE_VALUE : NewInstance(true);
     if (First == INVALID_HANDLE_VALUE) {
-        if (GetLastError() != ERROR_ACCESS_DENIED && GetLastError() != ERROR_PIPE_BUSY) return true;
+        if (!named && GetLastError() != ERROR_ACCESS_DENIED && GetLastError() != ERROR_PIPE_BUSY) return true;
         switch (Send("ping")) {
             case Reply::Ok: OtherCopy = true; return false;
             case Reply::Stranger:

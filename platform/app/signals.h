@@ -26,10 +26,10 @@ void TakeCloseSignal();
 // system watches it to wake up. Nothing else reads it. (-1 on Windows,
 // whose console events come on a thread of their own: see below.)
 int CloseSignalFd();
-// Windows: wake is called, on the system's thread, after each closing
-// event, so that a backend asleep in the window system wakes up; and a host
-// that hears of the session ending (a window message) notes it here, as
-// the console's handler notes its events.
+// Windows: wake is called after each closing event (on the system's
+// thread for the console's, on the window thread for the session's end), so
+// that a backend asleep in the window system wakes up; NoteCloseSignal is
+// how either notes its event.
 void SetCloseSignalWaker(void (*wake)());
 void NoteCloseSignal(int signal);
 

@@ -1,10 +1,15 @@
 // Closing a console program on Windows: Ctrl+C (or Ctrl+Break) in the
 // console, the console window closed, the user logging off or the system
-// shutting down reach the program as console events; a window's own
-// program hears of the session ending as window messages (the host's).
-// Each is a close request, and the program's exit status says which as on
-// Linux: 128 + 2 (SIGINT) for Ctrl+C, 128 + 1 (SIGHUP) for the console
-// closed, 128 + 15 (SIGTERM) for the session ending.
+// shutting down reach the program as console events; a program with windows
+// is told of the session ending by WM_ENDSESSION, which the system sends to
+// each window (sent, not posted: SDL's message hook never sees it, so a hook
+// on the thread that brought the platform up, which makes the windows, takes
+// it). Each is a close request, and the program's exit status says which as
+// on Linux: 128 + 2 (SIGINT) for Ctrl+C, 128 + 1 (SIGHUP) for the console
+// closed, 128 + 15 (SIGTERM) for the session ending. Once every window has
+// answered WM_ENDSESSION the system may end the program before it has
+// closed; nothing that lasts waits for the close (the high-score table and
+// the settings are written as they change).
 //
 // The handler runs on a thread of the system's: it notes the event and
 // wakes the backend. For the console closed and the session ending the
@@ -28,6 +33,7 @@ std::atomic<int> FirstSignal{0};
 std::atomic<bool> Pending{false};
 std::atomic<void (*)()> Waker{nullptr};
 bool Caught = false;
+HHOOK SessionHook = nullptr;
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
     int signal = 0;
@@ -44,6 +50,13 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     return TRUE;
 }
 
+// Every message sent to a window of the thread, before its window procedure.
+LRESULT CALLBACK OnWindowMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_ENDSESSION && sent->wParam) NoteCloseSignal(SIGNAL_TERM);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 void NoteCloseSignal(int signal) {
@@ -57,11 +70,14 @@ void CatchCloseSignals() {
     FirstSignal = 0;
     Pending = false;
     if (!Caught) Caught = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
+    if (!SessionHook) SessionHook = SetWindowsHookExW(WH_CALLWNDPROC, OnWindowMessage, nullptr, GetCurrentThreadId());
 }
 
 void ReleaseCloseSignals() {
     if (Caught) SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
     Caught = false;
+    if (SessionHook) UnhookWindowsHookEx(SessionHook);
+    SessionHook = nullptr;
 }
 
 void TakeCloseSignal() {

@@ -19,6 +19,14 @@ namespace {
 
 std::wstring WidePath(const std::string& path) { return platform::Wide(path.c_str()); }
 
+// A path the system gave, with forward slashes as every path of the
+// platform's.
+std::string Slashed(std::wstring path) {
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return platform::Narrow(path.c_str());
+}
+
 // The system's last error as errno says it.
 int ErrnoOf(DWORD error) {
     switch (error) {
@@ -289,10 +297,24 @@ bool PlatformCloseFile(int file) {
 }
 
 // The rename reaches the disk before the call returns: nothing more is
-// needed to keep it (PlatformKeepFolder).
+// needed to keep it (PlatformKeepFolder). The system renames nothing over a
+// file that is held open, as the high-score table is by the insertion that
+// replaces it: such a file is replaced by ReplaceFileW, which takes the place
+// of a file every holder shares for deletion (the platform's holders all
+// do), and the new file is flushed under its name.
 bool PlatformRenameFile(const std::string& from, const std::string& to) {
-    if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    const std::wstring source = WidePath(from), target = WidePath(to);
+    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD moveError = GetLastError();
+    if (moveError == ERROR_ACCESS_DENIED &&
+        ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        const bool flushed = h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        return flushed ? true : Failed();
+    }
+    SetLastError(moveError);
     return Failed();
 }
 
@@ -333,9 +355,7 @@ std::string PlatformRealPath(const std::string& path) {
     // \\?\C:\... as C:/..., and \\?\UNC\host\share\... as //host/share/...
     if (real.rfind(L"\\\\?\\UNC\\", 0) == 0) real = L"\\\\" + real.substr(8);
     else if (real.rfind(L"\\\\?\\", 0) == 0) real = real.substr(4);
-    for (wchar_t& c : real)
-        if (c == L'\\') c = L'/';
-    return platform::Narrow(real.c_str());
+    return Slashed(real);
 }
 
 std::string PlatformMakeTempFolder(const char* prefix, std::string* error) {
@@ -346,7 +366,7 @@ std::string PlatformMakeTempFolder(const char* prefix, std::string* error) {
         *error = std::string("no folder for temporary files: ") + std::strerror(errno);
         return "";
     }
-    const std::string folder = platform::Narrow(base);
+    const std::string folder = Slashed(base);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name =
             folder + prefix + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64() + attempt);

@@ -53,10 +53,20 @@ int SequenceAt(const unsigned char* p, uint32_t* code) {
 
 }  // namespace
 
+// Where wchar_t has 16 bits (Windows) the wide strings are UTF-16: a code
+// point past U+FFFF is a pair of surrogates, a high one and a low one. A
+// stray byte's low surrogate never follows a high one, so the two never mix.
+constexpr bool UTF16 = sizeof(wchar_t) == 2;
+
 std::string Narrow(const wchar_t* wide) {
     std::string out;
     for (; wide && *wide; ++wide) {
-        const uint32_t c = static_cast<uint32_t>(*wide);
+        uint32_t c = static_cast<uint32_t>(*wide);
+        const uint32_t next = static_cast<uint32_t>(wide[1]);
+        if (UTF16 && c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+            ++wide;
+        }
         if (c >= STRAY_BYTE && c <= STRAY_BYTE + 0x7F) out += static_cast<char>(c - STRAY_BYTE + 0x80);
         else if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) out += '?';
         else Put(out, c);
@@ -69,7 +79,11 @@ std::wstring Wide(const char* narrow) {
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(narrow ? narrow : ""); *p;) {
         uint32_t c = 0;
         const int n = SequenceAt(p, &c);
-        if (n) {
+        if (UTF16 && n && c > 0xFFFF) {
+            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            p += n;
+        } else if (n) {
             out += static_cast<wchar_t>(c);
             p += n;
         } else {

@@ -1,7 +1,8 @@
 // Text as the system hands it over and as the program holds it.
 //
-// The program's wide strings hold one code point per wchar_t; the system's
-// narrow ones are bytes, UTF-8 where they are text at all. A name the
+// The program's wide strings hold one code point per wchar_t, or, where
+// wchar_t has 16 bits (Windows), are UTF-16 as the system's own; the
+// system's narrow ones are bytes, UTF-8 where they are text at all. A name the
 // system gives (a file's path, the program's own folder) need not be UTF-8:
 // its stray bytes are carried through a wide string as U+DC80 to U+DCFF and
 // come back as the same bytes, so that any path survives the round trip.

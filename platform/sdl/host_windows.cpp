@@ -1,8 +1,9 @@
 // The SDL backend as a Windows program: crisp pixels at any display
 // scaling (the program is aware of each monitor's DPI, so SDL's sizes are
-// the screen's own pixels), the single copy, the console's closing events
-// and the session ending, and SDL's own message boxes, which are native
-// Windows dialogs. (The window itself is host_window.cpp's, as on Linux.)
+// the screen's own pixels), the single copy, the closing events (the
+// console's and the session's end: app/signals_windows.cpp), and SDL's own
+// message boxes, which are native Windows dialogs. (The window itself is
+// host_window.cpp's, as on Linux.)
 #include <SDL.h>
 
 #include <string>
@@ -13,21 +14,12 @@
 
 namespace {
 
-constexpr unsigned END_SESSION = 0x0016;  // WM_ENDSESSION
-constexpr int SIGNAL_TERM = 15;          // the session ending reads as a SIGTERM
-
 Uint32 WakeEvent = 0;
 
 void Wake() {
     SDL_Event e = {};
     e.type = WakeEvent;
     SDL_PushEvent(&e);
-}
-
-// The session ends (the player logs off, the system shuts down): a close
-// request, as on Linux the session's SIGTERM is.
-void SDLCALL HearSession(void*, void*, unsigned int message, Uint64 wParam, Sint64) {
-    if (message == END_SESSION && wParam) platform::NoteCloseSignal(SIGNAL_TERM);
 }
 
 }  // namespace
@@ -40,7 +32,6 @@ void PrepareVideo() {
     // frame is drawn at a whole scale of real pixels, not stretched blurry.
     SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    SDL_SetWindowsMessageHook(HearSession, nullptr);
 }
 
 std::string NoDisplay(const char* sdlError) { return std::string("no window can be opened (") + sdlError + ")"; }
