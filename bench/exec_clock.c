@@ -2,7 +2,8 @@
  * present trace does, then becomes the program named on its command line:
  * bench/startup_time.sh takes that moment as the launch. It prints the raw
  * monotonic clock as well ("launch-raw"), which a Windows program counts in
- * under Wine (QueryPerformanceCounter): bench/startup_time_windows.sh.
+ * under Wine (QueryPerformanceCounter): bench/startup_time.sh with a
+ * Windows build.
  *   exec_clock PROGRAM [ARGUMENT]... */
 #include <stdio.h>
 #include <time.h>

@@ -89,6 +89,19 @@ void Handle(const SDL_Event& e) {
     }
 }
 
+// What the first frame need not wait for, started once it is on the screen
+// (the window then shows the game while they open; on Windows, under Wine
+// more than anywhere, each takes tens of milliseconds): the sound device,
+// where sound plays from the start, and the gamepads, which come and go
+// while the game runs (without them the game is played with mouse and
+// keyboard alone). Gamepads already plugged in are reported then.
+void StartServices() {
+    State& s = S();
+    s.servicesStarted = true;
+    if (sdlhost::SoundFromStart() && !s.audioTried) OpenAudio();
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) PlatformTrace("no gamepads: %s", SDL_GetError());
+}
+
 void Drain() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) Handle(e);
@@ -112,6 +125,7 @@ void WaitUntil(uint64_t untilUs) {
 
 void Pump(bool wait, uint64_t untilUs) {
     platform::TakeCloseSignal();
+    if (!S().servicesStarted && S().lastPresentUs != NEVER) StartServices();
     if (wait) WaitUntil(untilUs);
     else Drain();
 }
@@ -165,10 +179,7 @@ bool Init(const PlatformOptions& options, std::string* error) {
     s.gain = PlatformVolume() * PlatformVolume();
     s.requestEvent = SDL_RegisterEvents(2);
     sdlhost::Start(options, s.requestEvent + 1, OnRequest);
-    if (sdlhost::SoundFromStart()) OpenAudio();
-    // Gamepads come and go while the game runs; without the subsystem the
-    // game is played with mouse and keyboard alone.
-    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) PlatformTrace("no gamepads: %s", SDL_GetError());
+    s.servicesStarted = false;
     return true;
 }
 
@@ -180,7 +191,7 @@ void Shutdown() {
     DestroyVideo();
     SDL_Quit();
     // What belonged to this run; the next (in tests) starts afresh.
-    s.statusUntilUs = s.sizeSettledUs = s.playUntilUs = NEVER;
+    s.statusUntilUs = s.sizeSettledUs = s.playUntilUs = s.lastPresentUs = NEVER;
 }
 
 }  // namespace platform::sdl

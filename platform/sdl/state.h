@@ -43,6 +43,7 @@ struct State {
     uint64_t statusUntilUs = NEVER;  // a status is shown until then
     uint64_t sizeSettledUs = NEVER;  // the player's sizing of the window is taken then
     uint64_t playUntilUs = NEVER;  // the screensaver is held off until then
+    bool servicesStarted = false;  // sound and gamepads, once the first frame is shown
 
     SDL_AudioDeviceID audio = 0;
     bool audioTried = false;  // the device opened, or found missing
