@@ -59,31 +59,41 @@ TEST(Settings, DamagedLinesAreNamedAndTheRestIsTaken) {
     }
 }
 
-// SDL's dummy video driver with the settings kept in a scratch folder.
-struct KeptSettings : ::testing::Test {
+// The settings kept in a scratch folder, by the platform on a backend.
+struct SettingsFolder : ::testing::Test {
     std::string config = MakeTempFolder();
     std::string file = SettingsFileIn(config);
     std::string before = std::getenv(SETTINGS_HOME) ? std::getenv(SETTINGS_HOME) : "";
-    HWND window = nullptr;
 
-    void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        setenv(SETTINGS_HOME, config.c_str(), 1);
-    }
+    void SetUp() override { setenv(SETTINGS_HOME, config.c_str(), 1); }
     void TearDown() override {
         PlatformShutdown();
         setenv(SETTINGS_HOME, before.c_str(), 1);
         StartHeadless();
     }
-    void Start(bool mute = false) {
+    static void StartOn(BackendKind backend, bool mute) {
         PlatformOptions options;
-        options.backend = BackendKind::Sdl;
+        options.backend = backend;
         options.keepSettings = true;
         options.mute = mute;
         PlatformSelect(options);
         std::string error;
         ASSERT_TRUE(PlatformInit(&error)) << error;
+    }
+};
+
+// SDL's dummy video driver.
+struct KeptSettings : SettingsFolder {
+    HWND window = nullptr;
+
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        SettingsFolder::SetUp();
+    }
+    void Start(bool mute = false) {
+        StartOn(BackendKind::Sdl, mute);
+        if (HasFatalFailure()) return;
         WNDCLASSW wc = {};
         wc.lpfnWndProc = DefWindowProcW;
         wc.lpszClassName = L"kept";
@@ -202,26 +212,8 @@ TEST_F(KeptSettings, SettingsThatCannotBeKeptAreSaidOnceAndPlayGoesOn) {
 
 // The same rules with the headless backend, which has no window: what the
 // sound's keys keep, and what becomes of the file itself.
-struct HeadlessSettings : ::testing::Test {
-    std::string config = MakeTempFolder();
-    std::string file = SettingsFileIn(config);
-    std::string before = std::getenv(SETTINGS_HOME) ? std::getenv(SETTINGS_HOME) : "";
-
-    void SetUp() override { setenv(SETTINGS_HOME, config.c_str(), 1); }
-    void TearDown() override {
-        PlatformShutdown();
-        setenv(SETTINGS_HOME, before.c_str(), 1);
-        StartHeadless();
-    }
-    static void Start(bool mute = false) {
-        PlatformOptions options;
-        options.backend = BackendKind::Headless;
-        options.keepSettings = true;
-        options.mute = mute;
-        PlatformSelect(options);
-        std::string error;
-        ASSERT_TRUE(PlatformInit(&error)) << error;
-    }
+struct HeadlessSettings : SettingsFolder {
+    static void Start(bool mute = false) { StartOn(BackendKind::Headless, mute); }
     void Folder() {
         std::string error;
         ASSERT_TRUE(PlatformMakeFolders(file.substr(0, file.rfind('/')), &error)) << error;

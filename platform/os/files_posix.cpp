@@ -35,41 +35,6 @@ static std::string FileKind(mode_t mode) {
     return S_ISDIR(mode) ? "is a folder" : "is not a regular file";
 }
 
-bool PlatformReadFile(const char* path, size_t maxBytes, std::string* data, std::string* error) {
-    data->clear();
-    if (!path || !*path) {
-        *error = "no file name";
-        errno = ENOENT;
-        return false;
-    }
-    const int fd = PlatformOpenFile(path, error);
-    if (fd < 0) return false;
-    // Read to the end, never past maxBytes + 1, so a file that grows
-    // meanwhile is still caught.
-    int err = 0;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            err = errno;
-            *error = std::strerror(err);
-            break;
-        }
-        if (n == 0) break;
-        data->append(buffer, static_cast<size_t>(n));
-        if (data->size() > maxBytes) {
-            err = EFBIG;
-            *error = "is larger than " + std::to_string(maxBytes) + " bytes";
-            break;
-        }
-    }
-    close(fd);
-    if (err) data->clear();
-    errno = err;
-    return err == 0;
-}
-
 static int CreateRegularFile(const char* path, std::string* error) {
     struct stat st = {};
     if (!path || !*path) {

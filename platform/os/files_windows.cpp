@@ -140,39 +140,6 @@ bool PlatformMakeFolders(const std::string& path, std::string* error) {
     return false;
 }
 
-bool PlatformReadFile(const char* path, size_t maxBytes, std::string* data, std::string* error) {
-    data->clear();
-    if (!path || !*path) {
-        *error = "no file name";
-        errno = ENOENT;
-        return false;
-    }
-    const int fd = PlatformOpenFile(path, error);
-    if (fd < 0) return false;
-    int err = 0;
-    char buffer[65536];
-    for (;;) {
-        DWORD n = 0;
-        if (!ReadFile(HandleOf(fd), buffer, sizeof buffer, &n, nullptr)) {
-            Failed();
-            err = errno;
-            *error = std::strerror(err);
-            break;
-        }
-        if (n == 0) break;
-        data->append(buffer, n);
-        if (data->size() > maxBytes) {
-            err = EFBIG;
-            *error = "is larger than " + std::to_string(maxBytes) + " bytes";
-            break;
-        }
-    }
-    PlatformCloseFile(fd);
-    if (err) data->clear();
-    errno = err;
-    return err == 0;
-}
-
 bool PlatformWriteFile(const char* path, const std::string& data, std::string* error) {
     const int fd = CreateRegularFile(path ? path : "", error);
     return fd >= 0 && WriteAndClose(fd, data, false, error);
